@@ -1,0 +1,93 @@
+#include "app/MachineControl.h"
+
+#include "app/Delay.h"
+#include "app/ProgramContext.h"
+#include "motion/Homing.h"
+
+namespace {
+
+void endRun(CycleState& cycle) {
+    cycle.PanelRunActive = false;
+    cycle.BoardRunActive = false;
+    cycle.PauseRequested = false;
+    cycle.PartOnNozzle = false;
+}
+
+}  // namespace
+
+bool Initialise(ProgramContext& context) {
+    const bool ready = context.cnc.InitialiseController();
+    context.port.updateStatus();
+    context.port.updateButtons();
+    return ready;
+}
+
+void StartUpController(ProgramContext& context) {
+    MotrixCNC& cnc = context.cnc;
+    cnc.ControllerReady = false;
+    cnc.InitialiseController();
+    if (!cnc.ControllerFound) {
+        Fail(context, "FAILED TO LOCATE CNC CONTROLLER");
+    } else if (!cnc.ControllerReady) {
+        Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
+    } else if (cnc.EmergencyStop) {
+        Fail(context, "EMERGENCY STOP");
+    } else {
+        Home(context);
+    }
+}
+
+void PressEmergencyStop(ProgramContext& context) {
+    context.cnc.EmergencyStop = true;
+    endRun(context.cycle);
+    context.port.updateStatus();
+    context.port.updateButtons();
+}
+
+void PressReset(ProgramContext& context) {
+    OperatorPort& port = context.port;
+    endRun(context.cycle);
+    context.SelectedCamera = 0;
+    port.updateButtons();
+    context.cnc.EmergencyStop = false;
+    port.updateStatus();
+    port.processEvents();
+    if (Initialise(context)) {
+        port.updateStatus();
+        port.processEvents();
+        Home(context);
+    } else if (context.cnc.ControllerFound) {
+        Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
+    } else {
+        Fail(context, "FAILED TO LOCATE CNC CONTROLLER");
+    }
+    port.updateStatus();
+    port.updateButtons();
+}
+
+void SwitchOffOutputsUnderStop(ProgramContext& context) {
+    MotrixCNC& cnc = context.cnc;
+    if (!cnc.EmergencyStop) {
+        return;
+    }
+    if (cnc.OutputState[OutputFeeder]) {
+        cnc.SetFeederOutput(false);
+    }
+    if (cnc.OutputState[OutputBlow]) {
+        cnc.SetBlowOutput(false);
+    }
+    if (cnc.OutputState[OutputVacuum]) {
+        cnc.SetVacuumOutput(false);
+    }
+    if (cnc.OutputState[OutputDispenser]) {
+        cnc.SetDispenserOutput(false);
+    }
+}
+
+void SwitchOutputsOff(ProgramContext& context) {
+    MotrixCNC& cnc = context.cnc;
+    cnc.SetFeederOutput(false);
+    cnc.SetVacuumOutput(false);
+    cnc.SetBlowOutput(false);
+    cnc.SetDispenserOutput(false);
+}

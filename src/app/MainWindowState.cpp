@@ -1,0 +1,122 @@
+#include "app/MainWindowState.h"
+
+#include "app/ProgramContext.h"
+#include "settings/NumberText.h"
+
+namespace {
+
+const QColor kHomeFrameColour(0, 255, 0);
+const QColor kBoardFrameColour(255, 255, 0);
+
+QString lengthText(const char* axis, double mm, bool metric) {
+    return metric ? QString("%1 %2mm").arg(axis, FormatFixed(mm, 3))
+                  : QString("%1 %2in").arg(axis, FormatFixed(mm / 25.4, 4));
+}
+
+}  // namespace
+
+bool Usable(const ProgramContext& context) {
+    return context.cnc.usable();
+}
+
+QString StatusWord(const ProgramContext& context) {
+    const MotrixCNC& cnc = context.cnc;
+    if (cnc.EmergencyStop) {
+        return "EMERGENCY STOP";
+    }
+    return cnc.ControllerFound && cnc.ControllerReady ? "READY" : "DISABLED";
+}
+
+PositionReadout ReadPosition(const ProgramContext& context, bool settingsWindowOpen) {
+    const MotrixCNC& cnc = context.cnc;
+    const ProjectState& project = context.project;
+    double x = cnc.CommandedX - cnc.HomeOffsetX;
+    double y = cnc.CommandedY - cnc.HomeOffsetY;
+    const double z = cnc.CommandedZ - context.settings.homeZ;
+    PositionReadout readout;
+    if (!project.ProjectOpen || settingsWindowOpen) {
+        readout.frameColour = kHomeFrameColour;
+        readout.metric = true;
+    } else {
+        readout.frameColour = kBoardFrameColour;
+        readout.metric = project.Metric;
+        x -= project.BoardOriginX;
+        y -= project.BoardOriginY;
+    }
+    readout.x = lengthText("X", x, readout.metric);
+    readout.y = lengthText("Y", y, readout.metric);
+    readout.z = lengthText("Z", z, readout.metric);
+    readout.a = "A " + FormatFixed(cnc.CommandedA, 3);
+    return readout;
+}
+
+QString NozzleText(const ProgramContext& context) {
+    const MachineSettings& settings = context.settings;
+    if (!settings.nozzleChangerEnabled) {
+        return {};
+    }
+    return settings.currentNozzle <= 0 ? QString("NO NOZZLE")
+                                       : QString("NOZZLE %1").arg(settings.currentNozzle);
+}
+
+QString WindowTitle(const ProgramContext& context) {
+    const ProjectState& project = context.project;
+    return project.ProjectOpen ? "Corvane - " + project.ProjectName
+                               : QString("Corvane - ** NO PROJECT! **");
+}
+
+std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& context) {
+    const ProjectState& project = context.project;
+    const CycleState& cycle = context.cycle;
+    const MachineSettings& settings = context.settings;
+    const bool usable = Usable(context);
+    const bool open = project.ProjectOpen;
+    const bool running = cycle.running();
+    const int parts = project.PartCount();
+    const int boards = project.BoardCountX * project.BoardCountY;
+    const bool partChosen = project.CurrentPart >= 1 && project.CurrentPart <= parts;
+    return {
+        {"ButtonReset", !usable},
+        {"ButtonHome", usable},
+        {"ButtonPark", usable},
+        {"GroupBoxJogControl", usable},
+        {"ButtonGotoCamera", usable},
+        {"ButtonEmergencyStop", usable},
+        {"ButtonParkNozzle",
+         settings.nozzleChangerEnabled && settings.currentNozzle > 0 && usable},
+        {"GroupBoxPlaceControls", open && usable},
+        {"ButtonDeletePart", open && parts > 0},
+        {"ButtonSetPartPosition", open && parts > 0 && usable},
+        {"ButtonGotoPart", open && parts > 0 && usable},
+        {"ButtonGotoNextPart", open && parts > 1 && usable},
+        {"ButtonSortParts", open && parts >= 2 && !running},
+        {"ButtonFeeders", open && !running},
+        {"ButtonFiducials", open && !running},
+        {"ImportPlaceFile1", open && !running},
+        {"SaveProject1", open && project.ProjectModified},
+        {"Close1", open},
+        {"ButtonDiscard", open && cycle.PartOnNozzle && !running},
+        {"File1", !running},
+        {"Settings1", !running},
+        {"GroupBoxPanelSettings", open},
+        {"ButtonSetBoardHeight", !running && usable},
+        {"ButtonSetOrigin", !running && usable},
+        {"ButtonGotoBoard", !running && usable},
+        {"ButtonResetPanel", open && project.CurrentPanelBoard >= 2 && !running},
+        {"ButtonNextBoard", open && project.CurrentPanelBoard < boards && !running},
+        {"ButtonPause", running && !cycle.PauseRequested},
+        {"ButtonResume", cycle.PauseRequested},
+        {"ButtonStop", running},
+        {"ButtonStartPanel", (project.BoardCountX > 1 || project.BoardCountY > 1) && partChosen &&
+                                 !running && usable},
+        {"ButtonStartBoard", partChosen && !running && usable},
+        {"ButtonPickPart", partChosen && !running && usable},
+        {"ButtonPlacePart", partChosen && !running && usable},
+    };
+}
+
+QStringList ProjectOnlyControls() {
+    return {"CheckBoxMetric",        "GroupBoxPlaceControls", "ButtonFeeders",
+            "ButtonFiducials",       "GroupBoxPanelSettings", "GroupBoxPartDetails",
+            "ListBoxPartList"};
+}

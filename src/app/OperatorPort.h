@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// Everything a machine sequence needs from a person or a screen. The main window implements
+// it with real dialogs; tests use a scripted double; the headless runner answers by policy.
+class OperatorPort {
+public:
+    enum class Answer { Yes, No, Cancel };
+
+    virtual ~OperatorPort() = default;
+
+    // Handles pending window messages, so buttons such as the emergency stop act mid-sequence.
+    virtual void processEvents() = 0;
+    // Says a text aloud without waiting; never fails.
+    virtual void speak(const QString& text) = 0;
+    // The main window's refreshes of its read-outs, its enabled controls and the part list.
+    virtual void updateStatus() = 0;
+    virtual void updateButtons() = 0;
+    virtual void updatePartList() = 0;
+    // An error box with a single Cancel button.
+    virtual void showError(const QString& text) = 0;
+    virtual void showInformation(const QString& text) = 0;
+    // A confirmation with Yes/No buttons (Cancel when `withCancel`).
+    virtual Answer ask(const QString& question, bool withCancel) = 0;
+    // File dialogs; an empty result means the person cancelled.
+    virtual QString chooseOpenFile(const QString& title, const QString& folder,
+                                   const QString& filter) = 0;
+    virtual QString chooseSaveFile(const QString& title, const QString& folder,
+                                   const QString& filter) = 0;
+    virtual void beep() = 0;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include "app/Clock.h"
+#include "app/OperatorPort.h"
+#include "motion/MotrixCNC.h"
+#include "project/ProjectState.h"
+#include "settings/MachineSettings.h"
+
+// Flags of the placement cycle and what the nozzle holds.
+struct CycleState {
+    bool BoardRunActive = false;
+    bool PanelRunActive = false;
+    bool PauseRequested = false;
+    bool PartOnNozzle = false;
+    double PickCorrectionX = 0;
+    double PickCorrectionY = 0;
+    double PickCorrectionA = 0;
+
+    bool running() const { return BoardRunActive || PanelRunActive; }
+};
+
+// The program-wide state, created once by the application (tests make as many as they like).
+struct ProgramContext {
+    ProgramContext(Clock& clock, OperatorPort& port)
+        : clock(clock), port(port), cnc(settings, clock, port) {}
+    ProgramContext(const ProgramContext&) = delete;
+    ProgramContext& operator=(const ProgramContext&) = delete;
+
+    Clock& clock;
+    OperatorPort& port;
+    MachineSettings settings;
+    MotrixCNC cnc;  // controller state, commanded position, home offsets, outputs
+    ProjectState project;
+    CycleState cycle;
+    int SelectedCamera = 0;  // 0 down-looking, 1 up-looking camera shown
+    bool DisplayMetric = true;
+    QString ProjectsRoot;  // both end with a path separator
+    QString SystemSettingsFolder;
+};

@@ -1,0 +1,285 @@
+#include "app/TFormMain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QPainter>
+#include <QTimer>
+
+#include "app/JogPanelWidget.h"
+#include "app/MachineControl.h"
+#include "app/MainWindowState.h"
+#include "motion/Homing.h"
+#include "motion/MoveOperations.h"
+#include "settings/MachineSettingsStore.h"
+#include "ui_TFormMain.h"
+
+namespace {
+
+QIcon emergencyStopIcon() {
+    QPixmap picture(220, 220);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(255, 210, 0));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(picture.rect());
+    painter.setBrush(QColor(200, 0, 0));
+    painter.drawEllipse(picture.rect().adjusted(25, 25, -25, -25));
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(44);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(picture.rect(), Qt::AlignCenter, "STOP");
+    return QIcon(picture);
+}
+
+void setControlEnabled(QObject* control, bool enabled) {
+    if (auto* menu = qobject_cast<QMenu*>(control)) {
+        menu->menuAction()->setEnabled(enabled);
+    } else if (auto* action = qobject_cast<QAction*>(control)) {
+        action->setEnabled(enabled);
+    } else if (auto* widget = qobject_cast<QWidget*>(control)) {
+        widget->setEnabled(enabled);
+    }
+}
+
+}  // namespace
+
+TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
+                     SettingsStoreOpener openStore, OperatorPort* people)
+    : context_(clock, *this),
+      ui_(std::make_unique<Ui::TFormMain>()),
+      openStore_(std::move(openStore)),
+      dialogs_(this),
+      people_(people),
+      TimerStartup(new QTimer(this)) {
+    ui_->setupUi(this);
+    context_.cnc.attach(std::move(api));
+    ui_->ButtonEmergencyStop->setIcon(emergencyStopIcon());
+    TimerStartup->setObjectName("TimerStartup");
+    TimerStartup->setInterval(1000);
+    TimerStartup->setSingleShot(true);
+    connect(TimerStartup, &QTimer::timeout, this, &TFormMain::startUp);
+    addJogPanel();
+    connectControls();
+}
+
+void TFormMain::addJogPanel() {
+    JogPanelWidget::Options options;
+    options.withA = true;
+    options.fineAStep = [this] { return 360.0 / context_.settings.aStepsPerRev; };
+    options.refresh = [this] {
+        updateStatus();
+        updateButtons();
+    };
+    auto* jog = new JogPanelWidget(context_, std::move(options), centralWidget());
+    // Above the column's closing spacer.
+    ui_->LayoutMachineColumn->insertWidget(ui_->LayoutMachineColumn->count() - 1, jog);
+}
+
+void TFormMain::moveToFixedPosition(double x, double y, double z) {
+    context_.SelectedCamera = 1;
+    updateStatus();
+    updateButtons();
+    MoveHomeRelativeWithNozzleProtection(context_, x, y, z, 0,
+                                         context_.settings.maxStepsPerSecond);
+    updateStatus();
+    updateButtons();
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::connectControls() {
+    connect(ui_->ButtonEmergencyStop, &QPushButton::clicked, this,
+            [this] { PressEmergencyStop(context_); });
+    connect(ui_->ButtonReset, &QPushButton::clicked, this, [this] { PressReset(context_); });
+    connect(ui_->ButtonHome, &QPushButton::clicked, this, [this] {
+        context_.SelectedCamera = 0;
+        updateButtons();
+        Home(context_);
+        updateStatus();
+        updateButtons();
+    });
+    connect(ui_->ButtonPark, &QPushButton::clicked, this, [this] {
+        const MachineSettings& s = context_.settings;
+        moveToFixedPosition(s.parkX, s.parkY, -s.homeZ);  // park at machine Z 0
+    });
+    connect(ui_->ButtonGotoCamera, &QPushButton::clicked, this, [this] {
+        const MachineSettings& s = context_.settings;
+        moveToFixedPosition(s.uplookingCameraX, s.uplookingCameraY, s.uplookingCameraZ);
+    });
+    connect(ui_->CheckBoxMetric, &QCheckBox::clicked, this, &TFormMain::CheckBoxMetricClick);
+    connect(ui_->Exit1, &QAction::triggered, this, &QWidget::close);
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        formShow();
+    }
+}
+
+void TFormMain::formShow() {
+    context_.project.BoardOriginX = 0;
+    context_.project.BoardOriginY = 0;
+    context_.project.ProjectOpen = false;
+    context_.project.ProjectName.clear();
+    context_.project.ProjectFolder.clear();
+    LoadMachineSettings(*openStore_(), context_.settings);
+    context_.DisplayMetric = true;
+    context_.SelectedCamera = 0;
+    updatePartList();
+    updateStatus();
+    updateButtons();
+    SystemStarted = true;
+    TimerStartup->start();
+}
+
+void TFormMain::startUp() {
+    TimerStartup->stop();
+    StartUpController(context_);
+    updateStatus();
+    updateButtons();
+}
+
+void TFormMain::updateStatus() {
+    ui_->LabelStatus->setText(StatusWord(context_));
+    const PositionReadout readout = ReadPosition(context_, settingsWindowsOpen_ > 0);
+    context_.DisplayMetric = readout.metric;
+    QPalette palette = ui_->GroupBoxPosition->palette();
+    palette.setColor(QPalette::Window, readout.frameColour);
+    ui_->GroupBoxPosition->setPalette(palette);
+    ui_->LabelX->setText(readout.x);
+    ui_->LabelY->setText(readout.y);
+    ui_->LabelZ->setText(readout.z);
+    ui_->LabelA->setText(readout.a);
+    ui_->LabelNozzle->setText(NozzleText(context_));
+}
+
+void TFormMain::updateButtons() {
+    SwitchOffOutputsUnderStop(context_);
+    applyEnabledStates();
+    applyProjectVisibility();
+    setWindowTitle(WindowTitle(context_));
+    processEvents();
+}
+
+void TFormMain::applyEnabledStates() {
+    // Only the main window's own controls: settings windows carry controls of the same names.
+    for (const auto& [name, enabled] : EnabledStates(context_)) {
+        for (QObject* area : {static_cast<QObject*>(centralWidget()),
+                              static_cast<QObject*>(menuBar())}) {
+            if (QObject* control = area->findChild<QObject*>(name)) {
+                setControlEnabled(control, enabled);
+            }
+        }
+        if (QAction* action = findChild<QAction*>(name, Qt::FindDirectChildrenOnly)) {
+            action->setEnabled(enabled);
+        }
+    }
+}
+
+void TFormMain::applyProjectVisibility() {
+    for (const QString& name : ProjectOnlyControls()) {
+        if (QWidget* control = centralWidget()->findChild<QWidget*>(name)) {
+            control->setVisible(context_.project.ProjectOpen);
+        }
+    }
+}
+
+void TFormMain::updatePartList() {}
+
+void TFormMain::CheckBoxMetricClick(bool checked) {
+    context_.project.Metric = checked;
+    context_.DisplayMetric = checked;
+    if (isEnabled()) {
+        context_.project.ProjectModified = true;
+    }
+    updatePartList();
+    updateStatus();
+    updateButtons();
+}
+
+void TFormMain::runSettingsWindow(QDialog& window) {
+    QWidget* jog = centralWidget()->findChild<QWidget*>("GroupBoxJogControl");
+    if (jog) {
+        jog->hide();
+    }
+    ++settingsWindowsOpen_;
+    updateStatus();
+    window.exec();
+    --settingsWindowsOpen_;
+    saveMachineSettings();
+    if (jog) {
+        jog->show();
+    }
+    updateStatus();
+    updateButtons();
+}
+
+bool TFormMain::closeQuestion() {
+    ProjectState& project = context_.project;
+    project.Parts.clear();
+    project.CurrentPart = 0;
+    updatePartList();
+    updateStatus();
+    updateButtons();
+    return !project.ProjectOpen;
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (!closeQuestion()) {
+        event->ignore();
+        return;
+    }
+    SystemStarted = false;
+    TimerStartup->stop();
+    SwitchOutputsOff(context_);
+    saveMachineSettings();
+    context_.cnc.Shutdown();
+    event->accept();
+}
+
+void TFormMain::saveMachineSettings() {
+    SaveMachineSettings(*openStore_(), context_.settings);
+}
+
+void TFormMain::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TFormMain::speak(const QString& text) {
+    people_ ? people_->speak(text) : dialogs_.speak(text);
+}
+
+void TFormMain::showError(const QString& text) {
+    people_ ? people_->showError(text) : dialogs_.showError(text);
+}
+
+void TFormMain::showInformation(const QString& text) {
+    people_ ? people_->showInformation(text) : dialogs_.showInformation(text);
+}
+
+OperatorPort::Answer TFormMain::ask(const QString& question, bool withCancel) {
+    return people_ ? people_->ask(question, withCancel) : dialogs_.ask(question, withCancel);
+}
+
+QString TFormMain::chooseOpenFile(const QString& title, const QString& folder,
+                                  const QString& filter) {
+    return people_ ? people_->chooseOpenFile(title, folder, filter)
+                   : dialogs_.chooseOpenFile(title, folder, filter);
+}
+
+QString TFormMain::chooseSaveFile(const QString& title, const QString& folder,
+                                  const QString& filter) {
+    return people_ ? people_->chooseSaveFile(title, folder, filter)
+                   : dialogs_.chooseSaveFile(title, folder, filter);
+}
+
+void TFormMain::beep() {
+    people_ ? people_->beep() : dialogs_.beep();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QSettings>
+#include <functional>
+#include <memory>
+
+#include "app/OperatorPort.h"
+#include "app/ProgramContext.h"
+#include "app/TFormMainDialogs.h"
+
+namespace Ui {
+class TFormMain;
+}
+class QDialog;
+class QTimer;
+
+// The main window: status and position read-outs, the machine buttons, the menus, and the
+// panels of the later subsystems. It is the program's operator port.
+class TFormMain : public QMainWindow, public OperatorPort {
+    Q_OBJECT
+
+public:
+    // Opens the machine settings store afresh for each load or save.
+    using SettingsStoreOpener = std::function<std::unique_ptr<QSettings>()>;
+
+    // `people`: where messages, questions and speech go instead of real dialogs (tests pass
+    // a scripted port).
+    TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api, SettingsStoreOpener openStore,
+              OperatorPort* people = nullptr);
+    ~TFormMain() override;
+
+    ProgramContext& context() { return context_; }
+
+    // Shows a settings window modally with the main jog panel hidden, then saves the machine
+    // settings and refreshes.
+    void runSettingsWindow(QDialog& window);
+
+    // The start-up step, run by TimerStartup one second after the window is first shown.
+    void startUp();
+
+    void processEvents() override;
+    void speak(const QString& text) override;
+    void updateStatus() override;
+    void updateButtons() override;
+    void updatePartList() override;
+    void showError(const QString& text) override;
+    void showInformation(const QString& text) override;
+    Answer ask(const QString& question, bool withCancel) override;
+    QString chooseOpenFile(const QString& title, const QString& folder,
+                           const QString& filter) override;
+    QString chooseSaveFile(const QString& title, const QString& folder,
+                           const QString& filter) override;
+    void beep() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void formShow();
+    void connectControls();
+    void addJogPanel();
+    // Park and Go To Camera: a nozzle-protected home-relative move with the up camera shown.
+    void moveToFixedPosition(double x, double y, double z);
+    void applyEnabledStates();
+    void applyProjectVisibility();
+    bool closeQuestion();
+    void saveMachineSettings();
+    void CheckBoxMetricClick(bool checked);
+
+    ProgramContext context_;
+    std::unique_ptr<Ui::TFormMain> ui_;
+    SettingsStoreOpener openStore_;
+    TFormMainDialogs dialogs_;
+    OperatorPort* people_;
+    QTimer* TimerStartup;
+    bool SystemStarted = false;
+    bool shownOnce_ = false;
+    int settingsWindowsOpen_ = 0;
+};

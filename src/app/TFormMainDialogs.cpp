@@ -1,0 +1,66 @@
+#include "app/TFormMainDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextToSpeech>
+
+TFormMainDialogs::TFormMainDialogs(QWidget* parent) : parent_(parent) {}
+
+TFormMainDialogs::~TFormMainDialogs() = default;
+
+void TFormMainDialogs::speak(const QString& text) {
+    if (!voiceTried_) {
+        voiceTried_ = true;
+        // No engine means silence, never an error.
+        if (!QTextToSpeech::availableEngines().isEmpty()) {
+            voice_ = std::make_unique<QTextToSpeech>();
+            if (voice_->state() == QTextToSpeech::Error) {
+                voice_.reset();
+            }
+        }
+    }
+    if (voice_) {
+        voice_->say(text.toLower());
+    }
+}
+
+void TFormMainDialogs::showError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, "Error", text, QMessageBox::Cancel, parent_);
+    box.exec();
+}
+
+void TFormMainDialogs::showInformation(const QString& text) {
+    QMessageBox box(QMessageBox::Information, "Information", text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+OperatorPort::Answer TFormMainDialogs::ask(const QString& question, bool withCancel) {
+    QMessageBox box(QMessageBox::Question, "Confirm", question, QMessageBox::NoButton, parent_);
+    QPushButton* yes = box.addButton("YES", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("NO", QMessageBox::NoRole);
+    QPushButton* cancel = withCancel ? box.addButton("CANCEL", QMessageBox::RejectRole) : nullptr;
+    box.setDefaultButton(yes);
+    box.setEscapeButton(withCancel ? cancel : no);
+    box.exec();
+    if (box.clickedButton() == yes) {
+        return OperatorPort::Answer::Yes;
+    }
+    return box.clickedButton() == no || !withCancel ? OperatorPort::Answer::No
+                                                     : OperatorPort::Answer::Cancel;
+}
+
+QString TFormMainDialogs::chooseOpenFile(const QString& title, const QString& folder,
+                                         const QString& filter) {
+    return QFileDialog::getOpenFileName(parent_, title, folder, filter);
+}
+
+QString TFormMainDialogs::chooseSaveFile(const QString& title, const QString& folder,
+                                         const QString& filter) {
+    return QFileDialog::getSaveFileName(parent_, title, folder, filter);
+}
+
+void TFormMainDialogs::beep() {
+    QApplication::beep();
+}

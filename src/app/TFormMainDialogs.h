@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "app/OperatorPort.h"
+
+class QTextToSpeech;
+class QWidget;
+
+// The person's side of the operator port: the voice, message boxes, questions and file
+// dialogs, parented to the main window. Window refreshes are the main window's own.
+class TFormMainDialogs {
+public:
+    explicit TFormMainDialogs(QWidget* parent);
+    ~TFormMainDialogs();
+
+    void speak(const QString& text);
+    void showError(const QString& text);
+    void showInformation(const QString& text);
+    OperatorPort::Answer ask(const QString& question, bool withCancel);
+    QString chooseOpenFile(const QString& title, const QString& folder, const QString& filter);
+    QString chooseSaveFile(const QString& title, const QString& folder, const QString& filter);
+    void beep();
+
+private:
+    QPointer<QWidget> parent_;
+    std::unique_ptr<QTextToSpeech> voice_;
+    bool voiceTried_ = false;
+};

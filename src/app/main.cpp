@@ -1,0 +1,31 @@
+// Corvane2: the control program of the pick-and-place machine.
+#include <QApplication>
+#include <QLocale>
+#include <QMessageBox>
+
+#include "app/SingleInstance.h"
+#include "app/TFormMain.h"
+#include "motion/MotrixApi.h"
+#include "settings/MachineSettingsStore.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    // Every number the program writes or reads uses "." whatever the desktop's region says.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    SingleInstance instance;
+    if (!instance.acquire()) {
+        QMessageBox::warning(nullptr, "Corvane", kSecondCopyMessage);
+        return 1;
+    }
+    QString error;
+    auto api = MotrixApi::Bind(QCoreApplication::applicationDirPath() + "/MotrixAPI", &error);
+    if (!api) {
+        QMessageBox::critical(nullptr, "Corvane", error + "\nCorvane cannot start without it.");
+        return 1;
+    }
+    RealClock clock;
+    TFormMain window(clock, std::move(api), OpenMachineSettingsStore);
+    window.showMaximized();
+    return application.exec();
+}

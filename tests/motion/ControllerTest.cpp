@@ -1,0 +1,222 @@
+// The controller layer: the dispatcher's status rules, refusal under the emergency stop,
+// initialisation, the bounded waits and sends, homing and shutdown.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/FakeMotrixLibrary.h"
+#include "support/MachineFixture.h"
+
+namespace {
+
+// The dispatcher on a fake library that answers one fixed status.
+class DispatcherTest : public ::testing::Test {
+protected:
+    void answer(int status) {
+        cnc.attach(FakeMotrixLibrary::Make(status));
+        cnc.ControllerFound = true;
+        cnc.ControllerReady = true;
+    }
+    std::uint8_t send(int code) {
+        ControllerCommand command;
+        command.Code = code;
+        return cnc.ExecuteControllerCommand(command);
+    }
+    const std::vector<std::string>& calls() const { return FakeMotrixLibrary::calls; }
+
+    VirtualClock clock;
+    ScriptedOperatorPort port;
+    ProgramContext context{clock, port};
+    MotrixCNC& cnc = context.cnc;
+};
+
+TEST_F(DispatcherTest, StatusBytesMapToResultsAndMotionComplete) {
+    struct Case {
+        int status;
+        std::uint8_t result;
+        bool motionComplete;
+    };
+    const Case cases[] = {{0, 1, false},   {100, 1, false}, {211, 1, false}, {212, 0, false},
+                          {213, 1, true},  {214, 1, false}, {232, 1, false}, {233, 0, false},
+                          {234, 0, false}, {235, 1, false}, {236, 1, true},  {237, 2, false},
+                          {238, 0, false}, {246, 0, false}, {247, 0, true},  {248, 0, false},
+                          {255, 0, false}};
+    for (const Case& c : cases) {
+        for (int code : {5, 13}) {
+            answer(c.status);
+            cnc.MotionComplete = false;
+            EXPECT_EQ(send(code), c.result) << "status " << c.status << " code " << code;
+            EXPECT_EQ(cnc.MotionComplete, c.motionComplete)
+                << "status " << c.status << " code " << code;
+        }
+    }
+}
+
+TEST_F(DispatcherTest, CodesWithoutACallAreAcceptedWithoutReachingTheLibrary) {
+    answer(250);
+    for (int code : {0, 2, 23, 25, 99, -1}) {
+        EXPECT_EQ(send(code), ResultAccepted) << "code " << code;
+    }
+    EXPECT_TRUE(calls().empty());
+    // The firmware query has status 0; reading the inputs counts as accepted.
+    EXPECT_EQ(send(3), ResultAccepted);
+    EXPECT_EQ(send(21), ResultAccepted);
+    EXPECT_EQ(calls(), (std::vector<std::string>{"MotrixGetFirmwareVersion", "MotrixReadInputs"}));
+    EXPECT_EQ(cnc.InputBits, 250);
+}
+
+TEST_F(DispatcherTest, LatchedStopRefusesMotionAndOutputCodesButPassesTheRest) {
+    answer(235);
+    cnc.EmergencyStop = true;
+    for (int code : {7, 11, 12, 13, 14, 15, 16, 17, 20, 24}) {
+        EXPECT_EQ(send(code), ResultRefused) << "code " << code;
+    }
+    EXPECT_TRUE(calls().empty());
+    for (int code : {5, 8, 9, 10, 18, 19}) {
+        send(code);
+    }
+    EXPECT_EQ(calls(), (std::vector<std::string>{"MotrixGetPosition", "MotrixEndCurrentMove",
+                                                 "MotrixEmStop", "MotrixSetPosition",
+                                                 "MotrixSetFeedOverride", "MotrixSetMaxSPS"}));
+}
+
+TEST_F(DispatcherTest, NothingReachesTheLibraryWhileTheControllerIsNotFound) {
+    answer(235);
+    cnc.ControllerFound = false;
+    for (int code = 0; code <= 25; ++code) {
+        EXPECT_EQ(send(code), ResultRefused) << "code " << code;
+    }
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(DispatcherTest, PauseAndContinueFollowTheirAcceptance) {
+    answer(235);
+    send(6);
+    EXPECT_TRUE(cnc.ControllerPaused);
+    answer(240);
+    send(7);
+    EXPECT_TRUE(cnc.ControllerPaused);
+    answer(235);
+    send(7);
+    EXPECT_FALSE(cnc.ControllerPaused);
+}
+
+using ControllerTest = MachineFixture;
+
+TEST_F(ControllerTest, InitialisationReportsWhatTheControllerRefused) {
+    struct Case {
+        const char* fault;
+        bool found;
+        bool ready;
+    };
+    const Case cases[] = {{"", true, true},
+                          {"fault_reset_unanswered=1", false, false},
+                          {"fault_max_speed_refused=1", true, false},
+                          {"fault_acceleration_refused=1", true, false}};
+    for (const Case& c : cases) {
+        sim.configure(std::string("mode=instant\n") + c.fault);
+        EXPECT_EQ(cnc.InitialiseController(), c.ready) << c.fault;
+        EXPECT_EQ(cnc.ControllerFound, c.found) << c.fault;
+        EXPECT_EQ(cnc.ControllerReady, c.ready) << c.fault;
+    }
+}
+
+TEST_F(ControllerTest, InitialisationClearsTheOutputsAndSwitchesTheAlignmentOff) {
+    cnc.OutputState.fill(true);
+    sim.clearLog();
+    ASSERT_TRUE(cnc.InitialiseController());
+    EXPECT_EQ(cnc.OutputState, (std::array<bool, 5>{}));
+    const auto names = sim.commands();
+    ASSERT_GE(names.size(), 5u);
+    EXPECT_EQ(names[0].name, "MotrixClose");
+    EXPECT_EQ(names[1], (SimCommand{"MotrixReset", {1, 27, 1}}));
+    EXPECT_EQ(names[2], (SimCommand{"MotrixSetMaxSPS", {65000, 4, 0, 0, 0}}));
+    EXPECT_EQ(names[3], (SimCommand{"MotrixSetAccelleration", {3000000, 65000, 750, 64}}));
+    EXPECT_EQ(outputCommands().front().args[0], 4);
+    EXPECT_EQ(outputCommands().front().args[1], 0);
+}
+
+TEST_F(ControllerTest, AMotionThatNeverFinishesEndsTheWaitWithOneMessage) {
+    configure("mode=instant\nfault_motion_never_finishes=1");
+    const double start = clock.now();
+    EXPECT_FALSE(cnc.MoveMachine(10, 10, 0, 0, 65000));
+    EXPECT_LT(clock.now() - start, 60.0);
+    EXPECT_FALSE(cnc.ControllerReady);
+    EXPECT_EQ(port.callsStartingWith("error: "), QStringList{"CNC CONTROLLER NOT RESPONDING!"});
+    EXPECT_FALSE(cnc.MoveMachine(20, 20, 0, 0, 65000));  // nothing more until RESET
+    EXPECT_EQ(port.callsStartingWith("error: ").size(), 1);
+}
+
+TEST_F(ControllerTest, BusyAnswersAreSentAgainAndPersistentRefusalGivesUp) {
+    configure("mode=instant\nfault_busy_answers=3");
+    EXPECT_TRUE(cnc.MoveMachine(10, 0, 0, 0, 65000));
+    EXPECT_EQ(moves().size(), 4u);
+
+    configure("mode=instant\nfault_refuse_motion=1");
+    EXPECT_FALSE(cnc.MoveMachine(10, 0, 0, 0, 65000));
+    EXPECT_LE(moves().size(), 3u);
+    EXPECT_EQ(port.callsStartingWith("error: "), QStringList{"CNC CONTROLLER NOT RESPONDING!"});
+}
+
+TEST_F(ControllerTest, EndlessBusyAnswersGiveUpWithinTheSendBound) {
+    configure("mode=instant\nfault_busy_answers=1000000");
+    const double start = clock.now();
+    EXPECT_FALSE(cnc.MoveMachine(10, 0, 0, 0, 65000));
+    EXPECT_LT(clock.now() - start, 10.0);
+    EXPECT_FALSE(cnc.ControllerReady);
+}
+
+TEST_F(ControllerTest, UnderALatchedStopAnOutputIsRefusedAndStaysOnForTheNextTry) {
+    cnc.SetVacuumOutput(true);
+    ASSERT_TRUE(cnc.OutputState[OutputVacuum]);
+    cnc.EmergencyStop = true;
+    sim.clearLog();
+    cnc.SetVacuumOutput(false);
+    EXPECT_TRUE(cnc.OutputState[OutputVacuum]);
+    EXPECT_TRUE(outputCommands().empty());  // refused before the library
+    EXPECT_TRUE(cnc.ControllerReady);       // a refusal under stop is no controller fault
+    EXPECT_TRUE(port.callsStartingWith("error: ").isEmpty());
+}
+
+TEST_F(ControllerTest, WaitUnderAStopEndsTheMoveAndFails) {
+    cnc.EmergencyStop = true;
+    EXPECT_FALSE(cnc.WaitForMotionComplete());
+    EXPECT_EQ(sim.commands(), (std::vector<SimCommand>{{"MotrixEndCurrentMove", {}}}));
+}
+
+TEST_F(ControllerTest, HomingSequenceSendsTheFastAndSlowApproachAndZeroesTheCounters) {
+    context.settings.home1X = 33;
+    context.settings.home1Y = 44;
+    cnc.RunHomingSequence();
+    std::vector<SimCommand> sent;
+    for (const SimCommand& command : sim.commands()) {
+        if (command.name != "MotrixGetPosition") {
+            sent.push_back(command);
+        }
+    }
+    const std::vector<SimCommand> expected = {
+        {"MotrixHome", {12, 0, 300}},
+        {"MotrixHome", {15, 0, 5000}},
+        {"MotrixSetPosition", {0, 0, 0, 0, 15}},
+        {"MotrixRapidMove", {400, 400, 250, 0, 300, 0}},
+        {"MotrixRapidMove", {400, 400, 250, 400, 300, 0}},
+        {"MotrixHome", {15, 0, 300}},
+        {"MotrixSetPosition", {0, 0, 0, 0, 15}},
+    };
+    EXPECT_EQ(sent, expected);
+    EXPECT_EQ(sim.counters(), (std::array<std::int32_t, 4>{}));
+    EXPECT_EQ(cnc.HomeOffsetX, 33);
+    EXPECT_EQ(cnc.HomeOffsetY, 44);
+}
+
+TEST_F(ControllerTest, ShutdownEndsTheMoveAndClosesTheLibrary) {
+    cnc.Shutdown();
+    EXPECT_EQ(sim.commands(), (std::vector<SimCommand>{{"MotrixEndCurrentMove", {}},
+                                                       {"MotrixClose", {}}}));
+    sim.clearLog();
+    cnc.ControllerReady = false;
+    cnc.Shutdown();
+    EXPECT_EQ(sim.commands(), (std::vector<SimCommand>{{"MotrixClose", {}}}));
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+#include "app/OperatorPort.h"
+
+// Test double of the operator port: records every call as a line ("speak: HELLO",
+// "error: FAILED!") and answers questions and file dialogs from queues (No / empty when the
+// queue is empty).
+class ScriptedOperatorPort : public OperatorPort {
+public:
+    QStringList calls;
+    std::deque<Answer> answers;
+    std::deque<QString> files;
+    int statusUpdates = 0;
+    int buttonUpdates = 0;
+    int partListUpdates = 0;
+    int eventRounds = 0;
+
+    void processEvents() override { ++eventRounds; }
+    void speak(const QString& text) override { calls << "speak: " + text; }
+    void updateStatus() override { ++statusUpdates; }
+    void updateButtons() override { ++buttonUpdates; }
+    void updatePartList() override { ++partListUpdates; }
+    void showError(const QString& text) override { calls << "error: " + text; }
+    void showInformation(const QString& text) override { calls << "information: " + text; }
+    Answer ask(const QString& question, bool withCancel) override {
+        calls << QString("ask%1: %2").arg(withCancel ? "3" : "2", question);
+        return next(answers, Answer::No);
+    }
+    QString chooseOpenFile(const QString& title, const QString&, const QString&) override {
+        calls << "open: " + title;
+        return next(files, QString());
+    }
+    QString chooseSaveFile(const QString& title, const QString&, const QString&) override {
+        calls << "save: " + title;
+        return next(files, QString());
+    }
+    void beep() override { calls << "beep"; }
+
+    // The recorded lines that start with `prefix` ("error: ", "speak: ").
+    QStringList callsStartingWith(const QString& prefix) const {
+        QStringList found;
+        for (const QString& call : calls) {
+            if (call.startsWith(prefix)) {
+                found << call.mid(prefix.size());
+            }
+        }
+        return found;
+    }
+
+private:
+    template <typename T>
+    static T next(std::deque<T>& queue, T fallback) {
+        if (queue.empty()) {
+            return fallback;
+        }
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
