@@ -22,9 +22,7 @@ JogPanelWidget::JogPanelWidget(ProgramContext& context, Options options, QWidget
 void JogPanelWidget::addAxisRow(int row, Axis axis, const QString& letter,
                                 const QString& fineName) {
     const bool angular = axis == AxisA;
-    const auto fine = [this, angular] {
-        return angular ? options_.fineAStep() : kJogStep;
-    };
+    const auto fine = [this, angular] { return angular ? options_.fineAStep() : kJogStep; };
     const QString coarse = "Button" + letter;  // ButtonXPlus1, ButtonXMinus10, ...
     addButton(row, 0, coarse + "Minus10", letter + "-10", [this, axis] { jog(axis, -10); });
     addButton(row, 1, coarse + "Minus1", letter + "-1", [this, axis] { jog(axis, -1); });

@@ -82,8 +82,7 @@ std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& contex
         {"GroupBoxJogControl", usable},
         {"ButtonGotoCamera", usable},
         {"ButtonEmergencyStop", usable},
-        {"ButtonParkNozzle",
-         settings.nozzleChangerEnabled && settings.currentNozzle > 0 && usable},
+        {"ButtonParkNozzle", settings.nozzleChangerEnabled && settings.currentNozzle > 0 && usable},
         {"GroupBoxPlaceControls", open && usable},
         {"ButtonDeletePart", open && parts > 0},
         {"ButtonSetPartPosition", open && parts > 0 && usable},
@@ -107,8 +106,8 @@ std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& contex
         {"ButtonPause", running && !cycle.PauseRequested},
         {"ButtonResume", cycle.PauseRequested},
         {"ButtonStop", running},
-        {"ButtonStartPanel", (project.BoardCountX > 1 || project.BoardCountY > 1) && partChosen &&
-                                 !running && usable},
+        {"ButtonStartPanel",
+         (project.BoardCountX > 1 || project.BoardCountY > 1) && partChosen && !running && usable},
         {"ButtonStartBoard", partChosen && !running && usable},
         {"ButtonPickPart", partChosen && !running && usable},
         {"ButtonPlacePart", partChosen && !running && usable},
@@ -116,7 +115,6 @@ std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& contex
 }
 
 QStringList ProjectOnlyControls() {
-    return {"CheckBoxMetric",        "GroupBoxPlaceControls", "ButtonFeeders",
-            "ButtonFiducials",       "GroupBoxPanelSettings", "GroupBoxPartDetails",
-            "ListBoxPartList"};
+    return {"CheckBoxMetric",        "GroupBoxPlaceControls", "ButtonFeeders",  "ButtonFiducials",
+            "GroupBoxPanelSettings", "GroupBoxPartDetails",   "ListBoxPartList"};
 }

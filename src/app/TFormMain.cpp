@@ -10,6 +10,7 @@
 #include "app/JogPanelWidget.h"
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
+#include "handling/TFormRejectTray.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
 #include "settings/MachineSettingsStore.h"
@@ -63,6 +64,7 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     TimerStartup->setInterval(1000);
     TimerStartup->setSingleShot(true);
     connect(TimerStartup, &QTimer::timeout, this, &TFormMain::startUp);
+    FormRejectTray = new TFormRejectTray(context_, this);
     addJogPanel();
     connectControls();
 }
@@ -84,8 +86,7 @@ void TFormMain::moveToFixedPosition(double x, double y, double z) {
     context_.SelectedCamera = 1;
     updateStatus();
     updateButtons();
-    MoveHomeRelativeWithNozzleProtection(context_, x, y, z, 0,
-                                         context_.settings.maxStepsPerSecond);
+    MoveHomeRelativeWithNozzleProtection(context_, x, y, z, 0, context_.settings.maxStepsPerSecond);
     updateStatus();
     updateButtons();
 }
@@ -113,6 +114,8 @@ void TFormMain::connectControls() {
     });
     connect(ui_->CheckBoxMetric, &QCheckBox::clicked, this, &TFormMain::CheckBoxMetricClick);
     connect(ui_->Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(ui_->RejectTray1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormRejectTray); });
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -171,8 +174,8 @@ void TFormMain::updateButtons() {
 void TFormMain::applyEnabledStates() {
     // Only the main window's own controls: settings windows carry controls of the same names.
     for (const auto& [name, enabled] : EnabledStates(context_)) {
-        for (QObject* area : {static_cast<QObject*>(centralWidget()),
-                              static_cast<QObject*>(menuBar())}) {
+        for (QObject* area :
+             {static_cast<QObject*>(centralWidget()), static_cast<QObject*>(menuBar())}) {
             if (QObject* control = area->findChild<QObject*>(name)) {
                 setControlEnabled(control, enabled);
             }

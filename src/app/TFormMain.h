@@ -14,6 +14,7 @@ class TFormMain;
 }
 class QDialog;
 class QTimer;
+class TFormRejectTray;
 
 // The main window: status and position read-outs, the machine buttons, the menus, and the
 // panels of the later subsystems. It is the program's operator port.
@@ -75,6 +76,7 @@ private:
     TFormMainDialogs dialogs_;
     OperatorPort* people_;
     QTimer* TimerStartup;
+    TFormRejectTray* FormRejectTray;
     bool SystemStarted = false;
     bool shownOnce_ = false;
     int settingsWindowsOpen_ = 0;

@@ -48,7 +48,7 @@ OperatorPort::Answer TFormMainDialogs::ask(const QString& question, bool withCan
         return OperatorPort::Answer::Yes;
     }
     return box.clickedButton() == no || !withCancel ? OperatorPort::Answer::No
-                                                     : OperatorPort::Answer::Cancel;
+                                                    : OperatorPort::Answer::Cancel;
 }
 
 QString TFormMainDialogs::chooseOpenFile(const QString& title, const QString& folder,

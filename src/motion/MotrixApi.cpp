@@ -11,17 +11,17 @@ std::shared_ptr<const MotrixApi> MotrixApi::Bind(const QString& path, QString* e
         return nullptr;
     }
     QStringList missing;
-#define MOTRIX_API_RESOLVE(name, type)                                                    \
-    api->name = reinterpret_cast<type>(api->library_->resolve(#name));                    \
-    if (api->name == nullptr) {                                                           \
-        missing << #name;                                                                 \
+#define MOTRIX_API_RESOLVE(name, type)                                 \
+    api->name = reinterpret_cast<type>(api->library_->resolve(#name)); \
+    if (api->name == nullptr) {                                        \
+        missing << #name;                                              \
     }
     MOTRIX_API_FUNCTIONS(MOTRIX_API_RESOLVE)
 #undef MOTRIX_API_RESOLVE
     if (!missing.isEmpty()) {
-        *error = QString("The controller library \"%1\" lacks the function%2 %3.")
-                     .arg(api->library_->fileName(), missing.size() > 1 ? "s" : "",
-                          missing.join(", "));
+        *error =
+            QString("The controller library \"%1\" lacks the function%2 %3.")
+                .arg(api->library_->fileName(), missing.size() > 1 ? "s" : "", missing.join(", "));
         return nullptr;
     }
     return api;

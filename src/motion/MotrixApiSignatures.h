@@ -33,8 +33,8 @@ using MotrixMoveFn = MotrixStatus (*)(std::int32_t x, std::int32_t y, std::int32
 using MotrixArcMoveFn = MotrixStatus (*)(std::int32_t arc3, std::int32_t x, std::int32_t y,
                                          std::int32_t arc1, std::int32_t arc2, std::int32_t speed,
                                          std::int32_t speedAux, std::int32_t flag,
-                                         std::int32_t* out1, std::int32_t* out2,
-                                         std::int32_t* out3, std::int32_t* out4);
+                                         std::int32_t* out1, std::int32_t* out2, std::int32_t* out3,
+                                         std::int32_t* out4);
 using MotrixHomeFn = MotrixStatus (*)(std::int32_t axisMask, std::int32_t option,
                                       std::int32_t speed);
 using MotrixSetFeedOverrideFn = MotrixStatus (*)(std::int32_t speed);

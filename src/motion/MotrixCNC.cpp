@@ -21,7 +21,16 @@ constexpr double kPollInterval = 0.001;
 
 bool refusedUnderStop(std::int32_t code) {
     switch (code) {
-        case 7: case 11: case 12: case 13: case 14: case 15: case 16: case 17: case 20: case 24:
+        case 7:
+        case 11:
+        case 12:
+        case 13:
+        case 14:
+        case 15:
+        case 16:
+        case 17:
+        case 20:
+        case 24:
             return true;
         default:
             return false;
@@ -45,9 +54,8 @@ std::uint8_t MotrixCNC::ExecuteControllerCommand(const ControllerCommand& comman
     if (!ControllerFound || !api_) {
         return ResultRefused;
     }
-    const std::uint8_t status = EmergencyStop && refusedUnderStop(local.Code)
-                                    ? StatusRefusedUnderStop
-                                    : callLibrary(local);
+    const std::uint8_t status =
+        EmergencyStop && refusedUnderStop(local.Code) ? StatusRefusedUnderStop : callLibrary(local);
     if (status <= 211 || (status >= 214 && status <= 232) || status == 235) {
         return ResultAccepted;
     }
@@ -106,11 +114,11 @@ std::uint8_t MotrixCNC::callLibrary(const ControllerCommand& c) {
         case 12:
             return api.MotrixDelay(c.DelayA, c.DelayB, &p[0], &p[1], &p[2], &p[3]);
         case 13:
-            return api.MotrixLinearMove(c.X, c.Y, c.Z, c.A, c.Speed, c.SpeedAux, &out[0],
-                                        &out[1], &out[2], &out[3]);
+            return api.MotrixLinearMove(c.X, c.Y, c.Z, c.A, c.Speed, c.SpeedAux, &out[0], &out[1],
+                                        &out[2], &out[3]);
         case 14:
-            return api.MotrixRapidMove(c.X, c.Y, c.Z, c.A, c.Speed, c.SpeedAux, &out[0],
-                                       &out[1], &out[2], &out[3]);
+            return api.MotrixRapidMove(c.X, c.Y, c.Z, c.A, c.Speed, c.SpeedAux, &out[0], &out[1],
+                                       &out[2], &out[3]);
         case 15:
             return api.MotrixQuadrantArcMoveCW(c.Arc3, c.X, c.Y, c.Arc1, c.Arc2, c.Speed,
                                                c.SpeedAux, c.Flag, &out[0], &out[1], &out[2],
@@ -160,8 +168,7 @@ bool MotrixCNC::InitialiseController() {
     }
     status = api_->MotrixSetMaxSPS(settings_.maxStepsPerSecond, 4, 0, 0, 0);
     if (status == StatusAccepted) {
-        status = api_->MotrixSetAccelleration(settings_.acceleration,
-                                              settings_.maxStepsPerSecond,
+        status = api_->MotrixSetAccelleration(settings_.acceleration, settings_.maxStepsPerSecond,
                                               settings_.startStepsPerSecond, settings_.scale);
         ControllerReady = status == StatusAccepted;
     }
@@ -355,8 +362,7 @@ bool MotrixCNC::MoveHomeFrame(double x, double y, double z, double a, int speed)
 bool MotrixCNC::MoveHomeFrameZSafe(double x, double y, double z, double a, int speed) {
     if (CommandedZ > 0 || z > 0) {
         return MoveMachine(CommandedX, CommandedY, 0, a, speed) &&
-               MoveHomeFrame(x, y, -settings_.homeZ, a, speed) &&
-               MoveHomeFrame(x, y, z, a, speed);
+               MoveHomeFrame(x, y, -settings_.homeZ, a, speed) && MoveHomeFrame(x, y, z, a, speed);
     }
     return MoveHomeFrame(x, y, z, a, speed);
 }

@@ -57,8 +57,7 @@ bool MoveHomeRelative(ProgramContext& context, double x, double y, double z, dou
     return moved;
 }
 
-bool MoveBoardRelative(ProgramContext& context, double x, double y, double z, double a,
-                       int speed) {
+bool MoveBoardRelative(ProgramContext& context, double x, double y, double z, double a, int speed) {
     const bool moved =
         MoveHomeRelative(context, boardX(context, x), boardY(context, y), z, a, speed);
     context.port.processEvents();

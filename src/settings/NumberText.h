@@ -8,7 +8,7 @@
 // store, the project file and the feeder file all write and read numbers through these.
 
 // Rounds to 10 significant digits, then writes fixed-point with 10 decimals
-// (78.74015748 -> "78.7401574800").
+// (78.74015748 -> "78.7401574800"); below 0.1 the tenth decimal is the last one kept.
 QString FormatReal(double value);
 
 // Fixed-point with the given number of decimals, for read-outs and edit boxes.

@@ -211,8 +211,8 @@ TEST_F(ControllerTest, HomingSequenceSendsTheFastAndSlowApproachAndZeroesTheCoun
 
 TEST_F(ControllerTest, ShutdownEndsTheMoveAndClosesTheLibrary) {
     cnc.Shutdown();
-    EXPECT_EQ(sim.commands(), (std::vector<SimCommand>{{"MotrixEndCurrentMove", {}},
-                                                       {"MotrixClose", {}}}));
+    EXPECT_EQ(sim.commands(),
+              (std::vector<SimCommand>{{"MotrixEndCurrentMove", {}}, {"MotrixClose", {}}}));
     sim.clearLog();
     cnc.ControllerReady = false;
     cnc.Shutdown();

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace motrix_sim {
+
+inline constexpr int kAxisCount = 4;  // X, Y, Z, A
+using Steps = std::array<std::int32_t, kAxisCount>;
+
+enum class TimeMode {
+    RealTime,  // a motion takes its distance over its speed in wall-clock time
+    Instant,   // a motion completes at the next position poll
+};
+
+// The simulator's own settings. Physical positions are in steps in the machine's fixed
+// frame; the controller's counters start at 0 wherever the machine powers up.
+struct SimConfig {
+    TimeMode mode = TimeMode::RealTime;
+    bool faultResetUnanswered = false;
+    bool faultMaxSpeedRefused = false;
+    bool faultAccelerationRefused = false;
+    int faultBusyAnswers = 0;  // the next N motion commands answer "send again"
+    bool faultMotionNeverFinishes = false;
+    bool faultRefuseMotion = false;
+    Steps homeSwitch = {0, 0, 0, 0};
+    Steps powerUpPosition = {300, 200, 50, 100};
+    double firmwareVersion = 3.1;
+    std::size_t logLimit = 100000;  // lines kept in the command log
+
+    bool operator==(const SimConfig&) const = default;
+};
+
+// Applies the `key=value` lines of `text` (blank lines and lines starting with '#' are
+// skipped) to `config`. Returns one message per line that names an unknown key or holds an
+// unusable value; such lines change nothing.
+std::vector<std::string> applySimConfigText(SimConfig& config, std::string_view text);
+
+// The defaults, then the file named by MOTRIX_SIM_CONFIG, then every MOTRIX_SIM_<KEY>
+// variable (KEY in capitals). Problems are appended to `problems`.
+SimConfig simConfigFromEnvironment(std::vector<std::string>& problems);
+
+}  // namespace motrix_sim

@@ -1,0 +1,153 @@
+// The main window on the simulated machine: start-up, the status read-out, the enable rules,
+// the emergency stop, RESET and closing.
+#include <gtest/gtest.h>
+#include <QCloseEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "support/widgets/MainWindowFixture.h"
+
+namespace {
+
+const QStringList kMachineButtons = {"ButtonHome", "ButtonPark", "ButtonGotoCamera",
+                                     "GroupBoxJogControl", "ButtonEmergencyStop"};
+
+class MainWindowTest : public MainWindowFixture {
+protected:
+    bool enabled(const QString& name) { return control(name)->isEnabled(); }
+    void expectOnlyResetAmongMachineButtons() {
+        EXPECT_TRUE(enabled("ButtonReset"));
+        for (const QString& name : kMachineButtons) {
+            EXPECT_FALSE(enabled(name)) << name.toStdString();
+        }
+    }
+};
+
+TEST_F(MainWindowTest, StartsReadyParkedAndHomeRelativeWithoutAProject) {
+    startUp();
+    EXPECT_EQ(window->windowTitle(), "Corvane - ** NO PROJECT! **");
+    EXPECT_EQ(text("LabelStatus"), "READY");
+    EXPECT_EQ(text("LabelX"), "X 0.000mm");
+    EXPECT_EQ(text("LabelY"), "Y 0.000mm");
+    EXPECT_EQ(text("LabelZ"), "Z 0.000mm");
+    EXPECT_EQ(text("LabelA"), "A 0.000");
+    EXPECT_EQ(text("LabelNozzle"), "NO NOZZLE");
+    EXPECT_EQ(control("GroupBoxPosition")->palette().color(QPalette::Window), QColor(0, 255, 0));
+    EXPECT_FALSE(enabled("ButtonReset"));
+    for (const QString& name : kMachineButtons) {
+        EXPECT_TRUE(enabled(name)) << name.toStdString();
+    }
+    EXPECT_FALSE(control("CheckBoxMetric")->isVisibleTo(window.get()));
+    EXPECT_TRUE(person.callsStartingWith("error: ").isEmpty());
+}
+
+TEST_F(MainWindowTest, EmergencyStopLatchesAndLeavesOnlyReset) {
+    startUp();
+    context->cnc.SetVacuumOutput(true);
+    click("ButtonEmergencyStop");
+    EXPECT_EQ(text("LabelStatus"), "EMERGENCY STOP");
+    expectOnlyResetAmongMachineButtons();
+    // The stopped controller refuses the output: the state stays on for the next try.
+    EXPECT_TRUE(context->cnc.OutputState[OutputVacuum]);
+    EXPECT_TRUE(sim.commandsNamed("MotrixSetOutput").empty());
+
+    click("ButtonReset");
+    EXPECT_EQ(text("LabelStatus"), "READY");
+    EXPECT_FALSE(context->cnc.OutputState[OutputVacuum]);
+    EXPECT_FALSE(sim.outputOn(16));
+    EXPECT_FALSE(sim.commandsNamed("MotrixHome").empty());
+    EXPECT_TRUE(enabled("ButtonHome"));
+}
+
+TEST_F(MainWindowTest, EmergencyStopEndsARun) {
+    startUp();
+    context->cycle.BoardRunActive = true;
+    context->cycle.PartOnNozzle = true;
+    window->updateButtons();
+    EXPECT_FALSE(window->menuBar()->findChild<QMenu*>("File1")->menuAction()->isEnabled());
+    click("ButtonEmergencyStop");
+    EXPECT_FALSE(context->cycle.running());
+    EXPECT_FALSE(context->cycle.PartOnNozzle);
+    EXPECT_TRUE(window->menuBar()->findChild<QMenu*>("File1")->menuAction()->isEnabled());
+}
+
+TEST_F(MainWindowTest, JogPanelStepsTheHead) {
+    startUp();
+    const double x = context->cnc.CommandedX;
+    click("ButtonJogXPlus");
+    EXPECT_NEAR(context->cnc.CommandedX - x, 0.025, 1e-12);
+    for (int press = 1; press < 10; ++press) {
+        click("ButtonJogXPlus");
+    }
+    EXPECT_NEAR(context->cnc.CommandedX - x, 0.25, 1e-9);
+    click("ButtonJogAPlus");
+    EXPECT_NEAR(context->cnc.CommandedA, 0.045, 1e-12);
+    EXPECT_EQ(text("LabelA"), "A 0.045");
+
+    ASSERT_TRUE(
+        context->cnc.MoveMachine(context->cnc.CommandedX, context->cnc.CommandedY, 30, 0, 65000));
+    click("ButtonZPlus10");
+    EXPECT_EQ(context->cnc.CommandedZ, 35);
+    EXPECT_TRUE(person.callsStartingWith("error: ").isEmpty());  // a clamped jog says nothing
+}
+
+TEST_F(MainWindowTest, ParkAndGoToCameraTravelRaisedAndShowTheUpCamera) {
+    startUp();
+    context->settings.uplookingCameraZ = 3;
+    ASSERT_TRUE(context->cnc.MoveMachine(50, 50, 2, 0, 65000));
+    sim.clearLog();
+    click("ButtonGotoCamera");
+    EXPECT_EQ(context->SelectedCamera, 1);
+    const auto moves = sim.commandsNamed("MotrixLinearMove");
+    ASSERT_EQ(moves.size(), 3u);
+    EXPECT_EQ(moves[0].args[2], 0);
+    EXPECT_EQ(moves[1].args[2], 0);
+    EXPECT_EQ(moves[2].args[2], 236);
+    EXPECT_EQ(text("LabelX"), "X 200.000mm");
+
+    click("ButtonPark");
+    EXPECT_EQ(text("LabelX"), "X 0.000mm");
+    EXPECT_EQ(context->cnc.CommandedZ, 0);
+}
+
+TEST_F(MainWindowTest, AMissingControllerIsReportedAndLeavesOnlyReset) {
+    sim.configure("mode=instant\nfault_reset_unanswered=1");
+    startUp();
+    EXPECT_EQ(person.callsStartingWith("error: "), QStringList{"FAILED TO LOCATE CNC CONTROLLER!"});
+    EXPECT_EQ(person.callsStartingWith("speak: "), QStringList{"FAILED TO LOCATE CNC CONTROLLER"});
+    EXPECT_EQ(text("LabelStatus"), "DISABLED");
+    expectOnlyResetAmongMachineButtons();
+
+    click("ButtonReset");
+    EXPECT_EQ(person.callsStartingWith("error: ").size(), 2);
+    sim.configure("mode=instant");
+    click("ButtonReset");
+    EXPECT_EQ(text("LabelStatus"), "READY");
+}
+
+TEST_F(MainWindowTest, ARefusedSetUpIsReportedAsFailedInitialisation) {
+    sim.configure("mode=instant\nfault_max_speed_refused=1");
+    startUp();
+    EXPECT_EQ(person.callsStartingWith("error: "),
+              QStringList{"FAILED TO INITIALISE CNC CONTROLLER!"});
+    EXPECT_EQ(text("LabelStatus"), "DISABLED");
+}
+
+TEST_F(MainWindowTest, ClosingSwitchesOutputsOffSavesSettingsAndClosesTheLibrary) {
+    startUp();
+    context->cnc.SetFeederOutput(true);
+    context->settings.jogSpeed = 1234;
+    sim.clearLog();
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(sim.outputOn(8));
+    const auto commands = sim.commands();
+    ASSERT_GE(commands.size(), 2u);
+    EXPECT_EQ(commands[commands.size() - 2].name, "MotrixEndCurrentMove");
+    EXPECT_EQ(commands.back().name, "MotrixClose");
+    QSettings stored(settingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value("CNC Settings/Jog Speed").toString(), "1234");
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/TFormMain.h"
+#include "support/ScriptedOperatorPort.h"
+#include "support/SimController.h"
+
+// The main window on the simulated controller (instant mode, virtual time), with a throw-away
+// settings store and a scripted person answering its dialogs. The window is shown; the
+// start-up step runs when the test calls startUp().
+class MainWindowFixture : public ::testing::Test {
+protected:
+    explicit MainWindowFixture(const std::string& simConfiguration = "mode=instant");
+    ~MainWindowFixture() override;
+
+    void startUp();
+    QString settingsFile() const { return settingsDir_.filePath("machine.ini"); }
+
+    template <typename T = QWidget>
+    T* control(const QString& name) const {
+        T* found = window->centralWidget()->findChild<T*>(name);
+        if (!found) {
+            ADD_FAILURE() << "no control " << name.toStdString();
+        }
+        return found;
+    }
+    QString text(const QString& label) const;
+    void click(const QString& button);
+
+    QTemporaryDir settingsDir_;
+    VirtualClock clock;
+    ScriptedOperatorPort person;
+    SimController sim{CORVANE_SIM_LIBRARY};
+    std::unique_ptr<TFormMain> window;
+    ProgramContext* context = nullptr;
+};

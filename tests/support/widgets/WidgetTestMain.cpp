@@ -1,0 +1,12 @@
+// Widget tests need an application object; the windows run on the offscreen platform and the
+// documents folder is a throw-away test location.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QStandardPaths>
+
+int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
