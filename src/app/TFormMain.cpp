@@ -11,6 +11,7 @@
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
 #include "handling/TFormRejectTray.h"
+#include "project/TFormImportPlaceFile.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
 #include "settings/MachineSettingsStore.h"
@@ -65,6 +66,7 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     TimerStartup->setSingleShot(true);
     connect(TimerStartup, &QTimer::timeout, this, &TFormMain::startUp);
     FormRejectTray = new TFormRejectTray(context_, this);
+    FormImportPlaceFile = new TFormImportPlaceFile(context_, this);
     addJogPanel();
     connectControls();
 }
@@ -114,6 +116,13 @@ void TFormMain::connectControls() {
     });
     connect(ui_->CheckBoxMetric, &QCheckBox::clicked, this, &TFormMain::CheckBoxMetricClick);
     connect(ui_->Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(ui_->ImportPlaceFile1, &QAction::triggered, this, [this] {
+        if (FormImportPlaceFile->Execute()) {
+            updatePartList();
+            updateStatus();
+            updateButtons();
+        }
+    });
     connect(ui_->RejectTray1, &QAction::triggered, this,
             [this] { runSettingsWindow(*FormRejectTray); });
 }

@@ -14,6 +14,7 @@ class TFormMain;
 }
 class QDialog;
 class QTimer;
+class TFormImportPlaceFile;
 class TFormRejectTray;
 
 // The main window: status and position read-outs, the machine buttons, the menus, and the
@@ -77,6 +78,7 @@ private:
     OperatorPort* people_;
     QTimer* TimerStartup;
     TFormRejectTray* FormRejectTray;
+    TFormImportPlaceFile* FormImportPlaceFile;
     bool SystemStarted = false;
     bool shownOnce_ = false;
     int settingsWindowsOpen_ = 0;

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 
 #include "support/widgets/MainWindowFixture.h"
@@ -46,6 +48,7 @@ TEST_F(MainWindowTest, StartsReadyParkedAndHomeRelativeWithoutAProject) {
 TEST_F(MainWindowTest, EmergencyStopLatchesAndLeavesOnlyReset) {
     startUp();
     context->cnc.SetVacuumOutput(true);
+    sim.clearLog();
     click("ButtonEmergencyStop");
     EXPECT_EQ(text("LabelStatus"), "EMERGENCY STOP");
     expectOnlyResetAmongMachineButtons();

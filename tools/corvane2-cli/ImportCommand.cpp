@@ -35,9 +35,8 @@ QString jsonRow(const PlaceFile::PartRec& row) {
     return QString(
                "{\"designator\": %1, \"pattern\": %2, \"x_mm\": %3, \"y_mm\": %4, "
                "\"layer\": %5, \"rotation\": %6, \"comment\": %7}")
-        .arg(jsonText(row.Designator), jsonText(row.Pattern), jsonNumber(row.X),
-             jsonNumber(row.Y), jsonText(row.Layer), jsonNumber(row.Rotation),
-             jsonText(row.Comment));
+        .arg(jsonText(row.Designator), jsonText(row.Pattern), jsonNumber(row.X), jsonNumber(row.Y),
+             jsonText(row.Layer), jsonNumber(row.Rotation), jsonText(row.Comment));
 }
 
 QString jsonResult(const PlaceFile::ParseResult& result) {

@@ -5,6 +5,10 @@
 #include <QStandardPaths>
 
 int main(int argc, char** argv) {
+    // Also when CTest lists the tests, which runs the program without the test environment.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,217 @@
+#include "project/PlaceFileParser.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace PlaceFile {
+namespace {
+
+constexpr qsizetype kSortKeyPartWidth = 50;
+constexpr qsizetype kMinFieldsToRejoin = 10;
+constexpr int kFirstCoordinateField = 3;
+constexpr int kLastUnitField = 8;
+
+struct Unit {
+    QLatin1StringView suffix;
+    bool metric;
+    double (*toMm)(double value);
+};
+
+constexpr Unit kMil{QLatin1StringView("mil"), false, [](double mil) { return mil / 1000 * 25.4; }};
+constexpr Unit kMillimetre{QLatin1StringView("mm"), true, [](double mm) { return mm; }};
+
+bool isSeparator(QChar character) {
+    return character == u'\t' || character == u' ' || character == u',';
+}
+
+bool hasUnit(const QString& text) {
+    return text.endsWith(kMil.suffix) || text.endsWith(kMillimetre.suffix);
+}
+
+// Fields count from 1; fields past the end of the line read as empty.
+QString field(const QStringList& fields, int fieldNumber) {
+    return fields.value(fieldNumber - 1);
+}
+
+const Unit* unitOf(const QStringList& fields) {
+    for (const Unit* unit : {&kMil, &kMillimetre}) {
+        bool allCarryIt = true;
+        for (int fieldNumber = kFirstCoordinateField; fieldNumber <= kLastUnitField;
+             ++fieldNumber) {
+            allCarryIt = allCarryIt && field(fields, fieldNumber).endsWith(unit->suffix);
+        }
+        if (allCarryIt) {
+            return unit;
+        }
+    }
+    return nullptr;
+}
+
+// The row of a component line, or the text of the first field that does not convert.
+std::variant<PartRec, QString> makeRow(const QStringList& fields, const Unit& unit) {
+    PartRec row{field(fields, 1), field(fields, 2), 0, 0, field(fields, 9), 0, field(fields, 11)};
+    const std::pair<int, double*> numbers[] = {{3, &row.X}, {4, &row.Y}, {10, &row.Rotation}};
+    for (const auto& [fieldNumber, target] : numbers) {
+        const QString text = field(fields, fieldNumber);
+        const std::optional<double> value = number(text);
+        if (!value) {
+            return text;
+        }
+        *target = *value;
+    }
+    row.X = unit.toMm(row.X);
+    row.Y = unit.toMm(row.Y);
+    row.Rotation = StepRotation(row.Rotation);
+    return row;
+}
+
+QString conversionError(qsizetype lineIndex, const QString& text) {
+    return QString("Line %1 of the place file: \"%2\" is not a valid number.")
+        .arg(lineIndex + 1)
+        .arg(text);
+}
+
+// Calls the pump at the first tick and then whenever the interval has passed, so pumping
+// costs nothing noticeable however short the lines are.
+class PumpThrottle {
+public:
+    PumpThrottle(const std::function<void()>& pump, std::chrono::milliseconds interval)
+        : pump_(pump), interval_(interval) {}
+
+    void tick() {
+        if (!pump_) {
+            return;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!pumped_ || now - lastPump_ >= interval_) {
+            pump_();
+            pumped_ = true;
+            lastPump_ = std::chrono::steady_clock::now();
+        }
+    }
+
+private:
+    const std::function<void()>& pump_;
+    std::chrono::milliseconds interval_;
+    bool pumped_ = false;
+    std::chrono::steady_clock::time_point lastPump_;
+};
+
+}  // namespace
+
+QStringList TokeniseLine(QStringView line) {
+    QStringList fields;
+    if (line.isEmpty()) {
+        return fields;
+    }
+    QString current;
+    for (QChar character : line) {
+        if (isSeparator(character)) {
+            if (!current.isEmpty()) {
+                fields.append(std::exchange(current, QString()));
+            }
+        } else if (character != u'"') {
+            current.append(character);
+        }
+        if (fields.size() == kMaxFields) {
+            return fields;
+        }
+    }
+    fields.append(current);
+    return fields;
+}
+
+void RejoinPattern(QStringList& fields) {
+    if (fields.size() < kMinFieldsToRejoin) {
+        return;
+    }
+    for (int join = 0; join < kMaxPatternJoins; ++join) {
+        if (hasUnit(fields[2])) {
+            return;
+        }
+        fields[1].append(u' ').append(fields.takeAt(2));
+        fields.append(QString());  // the line keeps its field count
+    }
+}
+
+std::optional<double> number(QStringView text) {
+    QString kept;
+    for (QChar character : text) {
+        if (character == u'-' || character == u'.' || (character >= u'0' && character <= u'9')) {
+            kept.append(character);
+        }
+    }
+    if (kept.isEmpty()) {
+        return 0.0;
+    }
+    bool converted = false;
+    const double value = QLocale::c().toDouble(kept, &converted);
+    if (!converted) {
+        return std::nullopt;
+    }
+    return value + 0.0;  // "-0" is the same angle as "0" and must sort with it
+}
+
+double StepRotation(double rotation) {
+    if (rotation >= 360) {
+        return rotation - 360;
+    }
+    if (rotation <= -360) {
+        return rotation + 360;
+    }
+    return rotation;
+}
+
+QString SortKey(const PartRec& row) {
+    const double rotation = QString::number(row.Rotation, 'g', 12).toDouble();
+    QString key;
+    for (const QString& part : {row.Pattern, row.Comment, QString::number(rotation, 'f', 3)}) {
+        key += part.leftJustified(kSortKeyPartWidth, u' ', true);
+    }
+    return key;
+}
+
+void SortRows(QList<PartRec>& rows) {
+    std::vector<std::pair<QString, qsizetype>> keyed;
+    keyed.reserve(static_cast<std::size_t>(rows.size()));
+    for (qsizetype index = 0; index < rows.size(); ++index) {
+        keyed.emplace_back(SortKey(rows[index]), index);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& left, const auto& right) { return left.first < right.first; });
+    QList<PartRec> sorted;
+    sorted.reserve(rows.size());
+    for (const auto& entry : keyed) {
+        sorted.append(std::move(rows[entry.second]));
+    }
+    rows = std::move(sorted);
+}
+
+ParseResult ParsePlaceLines(const QStringList& lines, const std::function<void()>& pump,
+                            std::chrono::milliseconds pumpInterval) {
+    ParseResult result;
+    PumpThrottle throttle(pump, pumpInterval);
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        throttle.tick();
+        QStringList fields = TokeniseLine(lines[index]);
+        RejoinPattern(fields);
+        const Unit* unit = unitOf(fields);
+        if (unit == nullptr) {
+            continue;
+        }
+        result.Metric = unit->metric;
+        std::variant<PartRec, QString> row = makeRow(fields, *unit);
+        if (const QString* failedText = std::get_if<QString>(&row)) {
+            result.Error = conversionError(index, *failedText);
+            return result;
+        }
+        result.Rows.append(std::get<PartRec>(std::move(row)));
+    }
+    SortRows(result.Rows);
+    return result;
+}
+
+}  // namespace PlaceFile

@@ -1,0 +1,126 @@
+#include "project/PlaceFileImport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+using namespace PlaceFile;
+
+namespace {
+
+QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes) {
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+TEST(SplitLines, EndsLinesAtLfOrCrLf) {
+    const struct {
+        QString text;
+        QStringList lines;
+    } cases[] = {
+        {"", {}},     {"a\r\nb\r\n", {"a", "b"}}, {"a\nb", {"a", "b"}}, {"a\n\n", {"a", ""}},
+        {"\n", {""}}, {"a\rb\n", {"a\rb"}},
+    };
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(SplitLines(testCase.text), testCase.lines) << testCase.text.toStdString();
+    }
+}
+
+QByteArray encoded(QStringConverter::Encoding encoding, const QString& text, bool withMark) {
+    QStringEncoder encoder(
+        encoding, withMark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encoder.encode(text);
+}
+
+// Exports that came as UTF-16 used to be read as 8-bit text and gave no rows at all.
+TEST(ReadPlaceFile, EveryEncodingGivesTheSameRow) {
+    const QString text = QString::fromUtf8(
+        "Designator\tFootprint\tMid X\r\n"
+        "\"L1\"\t\"0805\"\t\"1000mil\"\t\"2000mil\"\t\"1000mil\"\t\"2000mil\"\t\"1000mil\"\t"
+        "\"2000mil\"\t\"T\"\t\"90\"\t\"10\u00B5H\"\r\n");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"UTF-16 LE", encoded(QStringConverter::Utf16LE, text, true)},
+        {"UTF-16 BE", encoded(QStringConverter::Utf16BE, text, true)},
+        {"UTF-8 with mark", encoded(QStringConverter::Utf8, text, true)},
+        {"UTF-8", encoded(QStringConverter::Utf8, text, false)},
+        {"Latin-1", encoded(QStringConverter::Latin1, text, false)},
+    };
+    QTemporaryDir folder;
+    for (const auto& testCase : cases) {
+        const auto lines = ReadPlaceFile(writeFile(folder, testCase.name, testCase.bytes));
+        ASSERT_TRUE(lines) << testCase.name;
+        EXPECT_EQ(lines->size(), 2) << testCase.name;
+        const ParseResult result = ParsePlaceLines(*lines);
+        ASSERT_EQ(result.Rows.size(), 1) << testCase.name;
+        EXPECT_EQ(result.Rows.first().Comment, QString::fromUtf8("10\u00B5H")) << testCase.name;
+        EXPECT_NEAR(result.Rows.first().Y, 50.8, 1e-9) << testCase.name;
+    }
+}
+
+TEST(ReadPlaceFile, MissingFileOrFolderCannotBeRead) {
+    QTemporaryDir folder;
+    EXPECT_FALSE(ReadPlaceFile(folder.filePath("missing.txt")));
+    EXPECT_FALSE(ReadPlaceFile(folder.path()));
+}
+
+PlaceFile::PartRec row(const QString& designator, double rotation) {
+    return {designator, "0805", 25.4, 50.8, "T", rotation, "10k"};
+}
+
+ProjectState projectWithTwoParts(int currentPart) {
+    ProjectState project;
+    project.ProjectOpen = true;
+    project.Parts = {::PartRec{"OLD1", "", 1, 1, 0, 1, false},
+                     ::PartRec{"OLD2", "", 2, 2, 0, 1, false}};
+    project.CurrentPart = currentPart;
+    project.Feeders = {FeederRec{}};
+    project.BoardHeight = 1.6;
+    return project;
+}
+
+TEST(ReplacePartList, ImportedPartsHaveNoFeederAndCarryValueAndFootprint) {
+    ProjectState project = projectWithTwoParts(1);
+    ASSERT_TRUE(ReplacePartList(project, {row("R1", 90)}, false));
+    ASSERT_EQ(project.PartCount(), 1);
+    const ::PartRec& part = project.Parts.first();
+    EXPECT_EQ(part.Designator, "R1");
+    EXPECT_EQ(part.Comment, "10k 0805");
+    EXPECT_DOUBLE_EQ(part.X, 25.4);
+    EXPECT_DOUBLE_EQ(part.Y, 50.8);
+    EXPECT_DOUBLE_EQ(part.Angle, 90);
+    EXPECT_EQ(part.Feeder, 0);
+    EXPECT_TRUE(part.Enabled);
+    EXPECT_FALSE(project.Metric);
+    EXPECT_TRUE(project.ProjectModified);
+    EXPECT_EQ(project.FeederCount(), 1);
+    EXPECT_DOUBLE_EQ(project.BoardHeight, 1.6);
+}
+
+TEST(ReplacePartList, CurrentPartStaysWithinTheNewList) {
+    const std::pair<int, int> cases[] = {{0, 1}, {1, 1}, {2, 2}, {3, 3}, {5, 3}};
+    for (const auto& [before, after] : cases) {
+        ProjectState project = projectWithTwoParts(before);
+        ReplacePartList(project, {row("R1", 0), row("R2", 0), row("R3", 0)}, true);
+        EXPECT_EQ(project.CurrentPart, after) << before;
+    }
+}
+
+TEST(ReplacePartList, NoRowsLeaveTheProjectAsItWas) {
+    ProjectState project = projectWithTwoParts(2);
+    EXPECT_FALSE(ReplacePartList(project, {}, false));
+    EXPECT_EQ(project.PartCount(), 2);
+    EXPECT_EQ(project.CurrentPart, 2);
+    EXPECT_TRUE(project.Metric);
+    EXPECT_FALSE(project.ProjectModified);
+}
+
+}  // namespace
