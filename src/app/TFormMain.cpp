@@ -11,7 +11,13 @@
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
 #include "handling/TFormRejectTray.h"
+#include "project/BoardControlsWidget.h"
+#include "project/BoardOrigin.h"
+#include "project/PanelControlsWidget.h"
+#include "project/PartDetailsWidget.h"
+#include "project/ProjectCommands.h"
 #include "project/TFormImportPlaceFile.h"
+#include "project/TFormNewProject.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
 #include "settings/MachineSettingsStore.h"
@@ -67,8 +73,22 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     connect(TimerStartup, &QTimer::timeout, this, &TFormMain::startUp);
     FormRejectTray = new TFormRejectTray(context_, this);
     FormImportPlaceFile = new TFormImportPlaceFile(context_, this);
+    FormNewProject = new TFormNewProject(context_, this);
     addJogPanel();
+    addProjectPanels();
     connectControls();
+}
+
+void TFormMain::addProjectPanels() {
+    auto* parts = new PartDetailsWidget(context_, centralWidget());
+    auto* board = new BoardControlsWidget(context_, centralWidget());
+    auto* panel = new PanelControlsWidget(
+        context_, [this] { saveMachineSettings(); }, centralWidget());
+    for (QWidget* widget : {static_cast<QWidget*>(parts), static_cast<QWidget*>(board),
+                            static_cast<QWidget*>(panel)}) {
+        ui_->LayoutProjectColumn->addWidget(widget);
+    }
+    panels_ = {parts, board, panel};
 }
 
 void TFormMain::addJogPanel() {
@@ -116,6 +136,12 @@ void TFormMain::connectControls() {
     });
     connect(ui_->CheckBoxMetric, &QCheckBox::clicked, this, &TFormMain::CheckBoxMetricClick);
     connect(ui_->Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(ui_->NewProject1, &QAction::triggered, this, [this] {
+        NewProject(context_, [this] { return FormNewProject->exec() == QDialog::Accepted; });
+    });
+    connect(ui_->Open1, &QAction::triggered, this, [this] { OpenProject(context_); });
+    connect(ui_->SaveProject1, &QAction::triggered, this, [this] { SaveCurrentProject(context_); });
+    connect(ui_->Close1, &QAction::triggered, this, [this] { CloseProject(context_); });
     connect(ui_->ImportPlaceFile1, &QAction::triggered, this, [this] {
         if (FormImportPlaceFile->Execute()) {
             updatePartList();
@@ -141,12 +167,11 @@ void TFormMain::formShow() {
     context_.project.ProjectOpen = false;
     context_.project.ProjectName.clear();
     context_.project.ProjectFolder.clear();
+    SetUpProjectFolders(context_);
     LoadMachineSettings(*openStore_(), context_.settings);
     context_.DisplayMetric = true;
     context_.SelectedCamera = 0;
-    updatePartList();
-    updateStatus();
-    updateButtons();
+    ReopenLastProject(context_);  // refreshes the part list, status and buttons
     SystemStarted = true;
     TimerStartup->start();
 }
@@ -160,6 +185,7 @@ void TFormMain::startUp() {
 
 void TFormMain::updateStatus() {
     ui_->LabelStatus->setText(StatusWord(context_));
+    RecomputeBoardOrigin(context_.project);
     const PositionReadout readout = ReadPosition(context_, settingsWindowsOpen_ > 0);
     context_.DisplayMetric = readout.metric;
     QPalette palette = ui_->GroupBoxPosition->palette();
@@ -170,6 +196,9 @@ void TFormMain::updateStatus() {
     ui_->LabelZ->setText(readout.z);
     ui_->LabelA->setText(readout.a);
     ui_->LabelNozzle->setText(NozzleText(context_));
+    for (MainWindowPanel* panel : panels_) {
+        panel->refreshStatus();
+    }
 }
 
 void TFormMain::updateButtons() {
@@ -203,7 +232,12 @@ void TFormMain::applyProjectVisibility() {
     }
 }
 
-void TFormMain::updatePartList() {}
+void TFormMain::updatePartList() {
+    ui_->CheckBoxMetric->setChecked(context_.project.Metric);
+    for (MainWindowPanel* panel : panels_) {
+        panel->refreshPartList();
+    }
+}
 
 void TFormMain::CheckBoxMetricClick(bool checked) {
     context_.project.Metric = checked;
@@ -233,18 +267,8 @@ void TFormMain::runSettingsWindow(QDialog& window) {
     updateButtons();
 }
 
-bool TFormMain::closeQuestion() {
-    ProjectState& project = context_.project;
-    project.Parts.clear();
-    project.CurrentPart = 0;
-    updatePartList();
-    updateStatus();
-    updateButtons();
-    return !project.ProjectOpen;
-}
-
 void TFormMain::closeEvent(QCloseEvent* event) {
-    if (!closeQuestion()) {
+    if (!MainWindowMayClose(context_)) {
         event->ignore();
         return;
     }

@@ -4,7 +4,9 @@
 #include <QSettings>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "app/MainWindowPanel.h"
 #include "app/OperatorPort.h"
 #include "app/ProgramContext.h"
 #include "app/TFormMainDialogs.h"
@@ -15,6 +17,7 @@ class TFormMain;
 class QDialog;
 class QTimer;
 class TFormImportPlaceFile;
+class TFormNewProject;
 class TFormRejectTray;
 
 // The main window: status and position read-outs, the machine buttons, the menus, and the
@@ -63,11 +66,11 @@ private:
     void formShow();
     void connectControls();
     void addJogPanel();
+    void addProjectPanels();
     // Park and Go To Camera: a nozzle-protected home-relative move with the up camera shown.
     void moveToFixedPosition(double x, double y, double z);
     void applyEnabledStates();
     void applyProjectVisibility();
-    bool closeQuestion();
     void saveMachineSettings();
     void CheckBoxMetricClick(bool checked);
 
@@ -79,7 +82,9 @@ private:
     QTimer* TimerStartup;
     TFormRejectTray* FormRejectTray;
     TFormImportPlaceFile* FormImportPlaceFile;
+    TFormNewProject* FormNewProject;
     bool SystemStarted = false;
     bool shownOnce_ = false;
     int settingsWindowsOpen_ = 0;
+    std::vector<MainWindowPanel*> panels_;  // the subsystems' groups, refreshed with the window
 };

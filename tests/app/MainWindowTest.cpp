@@ -154,3 +154,42 @@ TEST_F(MainWindowTest, ClosingSwitchesOutputsOffSavesSettingsAndClosesTheLibrary
 }
 
 }  // namespace
+
+namespace {
+
+class MainWindowProjectTest : public MainWindowFixture {
+protected:
+    // A modified project open in the window.
+    void openModifiedProject() {
+        context->project.ProjectOpen = true;
+        context->project.ProjectModified = true;
+        context->project.ProjectName = "Blinky";
+        context->project.Parts.resize(3);
+        context->project.CurrentPart = 1;
+        window->updateButtons();
+    }
+};
+
+TEST_F(MainWindowProjectTest, CancellingTheCloseQuestionKeepsTheProjectAndTheProgram) {
+    startUp();
+    openModifiedProject();
+    EXPECT_EQ(window->windowTitle(), "Corvane - Blinky");
+    person.answers.push_back(OperatorPort::Answer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(person.callsStartingWith("ask3: "), QStringList{"Save Changes to PROJECT?"});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(context->project.ProjectOpen);
+    EXPECT_EQ(context->project.PartCount(), 3);
+    EXPECT_TRUE(sim.commandsNamed("MotrixClose").empty());
+}
+
+TEST_F(MainWindowProjectTest, AnsweringNoClosesWithoutSaving) {
+    startUp();
+    openModifiedProject();
+    person.answers.push_back(OperatorPort::Answer::No);
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(context->project.ProjectOpen);
+    EXPECT_EQ(sim.commandsNamed("MotrixClose").size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+#include "project/FeederList.h"
+
+#include <algorithm>
+
+#include "settings/MachineSettings.h"
+
+namespace {
+
+// A tray count below 1 would divide by zero; such a tray has one row or column.
+int atLeastOne(int count) {
+    return std::max(count, 1);
+}
+
+qint64 pocketCount(const FeederRec& tray) {
+    return qint64{atLeastOne(tray.TrayCountX)} * atLeastOne(tray.TrayCountY);
+}
+
+QPointF trayPocketOffset(const FeederRec& tray) {
+    const int pocket = tray.TrayPickCount - 1;
+    const int countX = atLeastOne(tray.TrayCountX);
+    const int countY = atLeastOne(tray.TrayCountY);
+    if (countX == 1) {
+        return {0, pocket * tray.TraySpacingY};
+    }
+    if (countY == 1) {
+        return {pocket * tray.TraySpacingX, 0};
+    }
+    return {(pocket / countY) * tray.TraySpacingX, (pocket % countY) * tray.TraySpacingY};
+}
+
+}  // namespace
+
+FeederRec NewFeeder() {
+    FeederRec feeder;
+    feeder.Nozzle = 0;
+    return feeder;
+}
+
+void AddFeeder(ProjectState& project) {
+    AppendFeeder(project, NewFeeder());
+}
+
+void AppendFeeder(ProjectState& project, const FeederRec& feeder) {
+    project.Feeders.append(feeder);
+    project.CurrentFeeder = project.FeederCount();
+}
+
+bool FeederInUse(const ProjectState& project, int feeder) {
+    if (project.Feeders.isEmpty()) {
+        return false;
+    }
+    return std::ranges::any_of(project.Parts,
+                               [feeder](const PartRec& part) { return part.Feeder == feeder; });
+}
+
+bool DeleteFeeder(ProjectState& project, int feeder) {
+    if (feeder < 1 || feeder > project.FeederCount() || FeederInUse(project, feeder)) {
+        return false;
+    }
+    for (PartRec& part : project.Parts) {
+        if (part.Feeder >= feeder) {
+            --part.Feeder;
+        }
+    }
+    project.Feeders.removeAt(feeder - 1);
+    project.CurrentFeeder = std::min(project.CurrentFeeder, project.FeederCount());
+    project.ProjectModified = true;
+    return true;
+}
+
+void ApplyKindLocation(FeederRec& feeder) {
+    if (feeder.Kind == FeederTray) {
+        feeder.Location = LocationFront;
+    } else if (feeder.Kind == FeederVibration) {
+        feeder.Location = LocationRight;
+    }
+}
+
+void UpdateFeederLocation(FeederRec& feeder, const MachineSettings& settings, double homeOffsetY) {
+    ApplyKindLocation(feeder);
+    if (feeder.Kind != FeederReel) {
+        return;
+    }
+    const double middleY =
+        settings.minimumYPosition + (settings.maximumYPosition - settings.minimumYPosition) / 2;
+    feeder.Location = feeder.Y + homeOffsetY > middleY ? LocationRear : LocationFront;
+}
+
+QPointF FeederPickPoint(FeederRec& feeder) {
+    const QPointF origin(feeder.X, feeder.Y);
+    if (feeder.Kind != FeederTray) {
+        return origin;
+    }
+    feeder.TrayPickCount = atLeastOne(feeder.TrayPickCount);
+    return origin + trayPocketOffset(feeder);
+}
+
+void AdvanceTray(FeederRec& feeder) {
+    feeder.TrayPickCount =
+        feeder.TrayPickCount >= pocketCount(feeder) ? 1 : feeder.TrayPickCount + 1;
+}
+
+void ResetAllTrays(ProjectState& project) {
+    for (FeederRec& feeder : project.Feeders) {
+        feeder.TrayPickCount = 1;
+    }
+    project.ProjectModified = true;
+}

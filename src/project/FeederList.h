@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QPointF>
+
+#include "project/ProjectState.h"
+
+struct MachineSettings;
+
+// The feeder list of the project. Feeder numbers are 1-based everywhere; 0 means "no feeder".
+
+// A feeder as "Add" creates it: a front reel with no nozzle chosen yet.
+FeederRec NewFeeder();
+// Appends a new feeder, or a copy of `feeder` (one read from a feeder file), and makes it the
+// current feeder. Adding alone does not mark the project modified.
+void AddFeeder(ProjectState& project);
+void AppendFeeder(ProjectState& project, const FeederRec& feeder);
+
+// True when some part takes its parts from `feeder`.
+bool FeederInUse(const ProjectState& project, int feeder);
+// Removes `feeder` and renumbers the parts of the feeders after it. Refused (false) while the
+// feeder is in use or when there is no such feeder.
+bool DeleteFeeder(ProjectState& project, int feeder);
+
+// Location, the side the head approaches a feeder from, is derived, never typed in.
+// Trays always stand at the front and vibration feeders at the right; a reel's side is
+// left as it is. Applied to every feeder read from a file.
+void ApplyKindLocation(FeederRec& feeder);
+// As ApplyKindLocation, and a reel stands at the rear when its machine Y (Y + home offset Y)
+// lies strictly beyond the middle of the Y travel, else at the front.
+void UpdateFeederLocation(FeederRec& feeder, const MachineSettings& settings, double homeOffsetY);
+
+// Where the head picks the feeder's next part (home-relative mm). A tray walks its pockets
+// along Y first, then steps one column along X. A pick count below 1 is first set to 1.
+QPointF FeederPickPoint(FeederRec& feeder);
+// The next pocket of a tray, back to the first after the last one.
+void AdvanceTray(FeederRec& feeder);
+// Every feeder, of every kind, back to its first pocket; marks the project modified.
+void ResetAllTrays(ProjectState& project);

@@ -1,0 +1,165 @@
+#include "project/PartOperations.h"
+
+#include "app/ProgramContext.h"
+#include "motion/MoveOperations.h"
+#include "project/BoardOrigin.h"
+#include "project/DisplayLength.h"
+#include "project/PartList.h"
+#include "project/WindowRefresh.h"
+
+namespace {
+
+bool askedYes(ProgramContext& context, const QString& question) {
+    return context.port.ask(question, false) == OperatorPort::Answer::Yes;
+}
+
+// Stores `value` through `store` in the current part; false without a current part.
+template <typename Store>
+bool storeInCurrentPart(ProgramContext& context, Store store) {
+    PartRec* part = CurrentPartRec(context.project);
+    if (!part) {
+        return false;
+    }
+    store(*part);
+    context.project.ProjectModified = true;
+    return true;
+}
+
+// A typed board-relative position accepted when the head would stand within the soft
+// limits [minimum, maximum] there (both inclusive).
+std::optional<double> parseBoardPosition(const ProgramContext& context, QStringView text,
+                                         double frameOffset, double minimum, double maximum) {
+    const std::optional<double> mm = ParseLength(text, context.project.Metric);
+    if (!mm || *mm + frameOffset < minimum || *mm + frameOffset > maximum) {
+        return std::nullopt;
+    }
+    return mm;
+}
+
+}  // namespace
+
+QPointF HeadOverCurrentBoard(ProgramContext& context) {
+    RecomputeBoardOrigin(context.project);
+    const MotrixCNC& cnc = context.cnc;
+    return {cnc.CommandedX - cnc.HomeOffsetX - context.project.BoardOriginX,
+            cnc.CommandedY - cnc.HomeOffsetY - context.project.BoardOriginY};
+}
+
+void SelectPart(ProgramContext& context, int row) {
+    context.project.CurrentPart = row + 1;
+    NormaliseCurrentPart(context.project);
+    RefreshPartListStatusAndButtons(context);
+}
+
+void AddPartAtHead(ProgramContext& context) {
+    const QPointF head = HeadOverCurrentBoard(context);
+    AddPart(context.project, head.x(), head.y());
+    // A new part is a change of the list: closing must not drop it without asking.
+    context.project.ProjectModified = true;
+    RefreshPartListStatusAndButtons(context);
+}
+
+bool DeletePartAsked(ProgramContext& context) {
+    if (!askedYes(context, "ARE YOU SURE YOU WANT TO DELETE THIS PART?")) {
+        return false;
+    }
+    const bool deleted = DeleteCurrentPart(context.project);
+    if (deleted) {
+        context.project.ProjectModified = true;
+    }
+    RefreshPartListStatusAndButtons(context);
+    return deleted;
+}
+
+void SortPartList(ProgramContext& context) {
+    if (SortParts(context.project)) {
+        context.project.ProjectModified = true;
+        RefreshPartListStatusAndButtons(context);
+    }
+}
+
+bool SetPartPosition(ProgramContext& context) {
+    const QString question = "ARE YOU SURE YOU WANT TO SET THE POSITION?";
+    context.port.speak(question);
+    if (!askedYes(context, question)) {
+        return false;
+    }
+    const QPointF head = HeadOverCurrentBoard(context);
+    const bool stored = storeInCurrentPart(context, [&head](PartRec& part) {
+        part.X = head.x();
+        part.Y = head.y();
+    });
+    RefreshPartListStatusAndButtons(context);
+    return stored;
+}
+
+bool GoToPart(ProgramContext& context) {
+    context.SelectedCamera = 0;
+    RefreshStatusAndButtons(context);
+    const PartRec* part = CurrentPartRec(context.project);
+    if (!part) {
+        return false;
+    }
+    const ProjectState& project = context.project;
+    RecomputeBoardOrigin(context.project);
+    const bool moved = MoveBoardRelativeWithNozzleProtection(
+        context, part->X + project.FiducialOffsetX, part->Y + project.FiducialOffsetY, 0, 0,
+        context.settings.maxStepsPerSecond);
+    RefreshStatusAndButtons(context);
+    return moved;
+}
+
+bool GoToNextPart(ProgramContext& context) {
+    ProjectState& project = context.project;
+    if (project.PartCount() <= 0) {
+        return false;
+    }
+    project.CurrentPart = project.CurrentPart >= project.PartCount() ? 1 : project.CurrentPart + 1;
+    NormaliseCurrentPart(project);
+    context.port.updatePartList();
+    return GoToPart(context);
+}
+
+void ChangePartFeeder(ProgramContext& context, int feeder) {
+    if (ChangeFeeder(context.project, feeder)) {
+        context.project.ProjectModified = true;
+        if (askedYes(context, "Update ALL Matching Parts?")) {
+            AssignFeederToMatchingParts(context.project, feeder);
+        }
+    }
+    RefreshPartListStatusAndButtons(context);
+}
+
+void SetPartEnabled(ProgramContext& context, bool enabled) {
+    storeInCurrentPart(context, [enabled](PartRec& part) { part.Enabled = enabled; });
+    context.port.updatePartList();
+}
+
+bool EditPartDesignator(ProgramContext& context, const QString& text) {
+    return storeInCurrentPart(context, [&text](PartRec& part) { part.Designator = text; });
+}
+
+bool EditPartComment(ProgramContext& context, const QString& text) {
+    return storeInCurrentPart(context, [&text](PartRec& part) { part.Comment = text; });
+}
+
+bool EditPartX(ProgramContext& context, QStringView text) {
+    const MachineSettings& settings = context.settings;
+    const std::optional<double> x =
+        parseBoardPosition(context, text, context.cnc.HomeOffsetX + context.project.BoardOriginX,
+                           settings.minimumXPosition, settings.maximumXPosition);
+    return x && storeInCurrentPart(context, [&x](PartRec& part) { part.X = *x; });
+}
+
+bool EditPartY(ProgramContext& context, QStringView text) {
+    const MachineSettings& settings = context.settings;
+    const std::optional<double> y =
+        parseBoardPosition(context, text, context.cnc.HomeOffsetY + context.project.BoardOriginY,
+                           settings.minimumYPosition, settings.maximumYPosition);
+    return y && storeInCurrentPart(context, [&y](PartRec& part) { part.Y = *y; });
+}
+
+bool EditPartAngle(ProgramContext& context, QStringView text) {
+    const std::optional<double> angle = ParsePartAngle(text);
+    return angle && storeInCurrentPart(context, [&angle](PartRec& part) { part.Angle = *angle; });
+}

@@ -1,0 +1,246 @@
+#include "project/ProjectCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "app/ProgramContext.h"
+#include "project/ProjectFile.h"
+
+namespace {
+
+using Answer = OperatorPort::Answer;
+
+const QString kProjectFileType = QStringLiteral("Corvane Project (*.Corvane)");
+const QString kProjectExtension = QStringLiteral(".Corvane");
+
+void refreshMainWindow(OperatorPort& port) {
+    port.updatePartList();
+    port.updateStatus();
+    port.updateButtons();
+}
+
+void emptyPartList(ProjectState& project) {
+    project.Parts.clear();
+    project.CurrentPart = 0;
+}
+
+// A freshly loaded project has no unsaved changes, whatever the one before it had.
+void markOpened(ProjectState& project) {
+    project.ProjectOpen = true;
+    project.ProjectModified = false;
+}
+
+// The folder (with a trailing separator) and name of a project file picked in a dialog.
+void adoptChosenFile(ProjectState& project, const QString& path) {
+    const QFileInfo file(path);
+    QString name = file.fileName();
+    if (name.endsWith(kProjectExtension, Qt::CaseInsensitive)) {
+        name.chop(kProjectExtension.size());
+    }
+    project.ProjectFolder = file.absolutePath() + u'/';
+    project.ProjectName = name;
+}
+
+bool saveUnderOwnName(ProgramContext& ctx) {
+    ProjectState& project = ctx.project;
+    if (!SaveProject(project, ctx.settings, project.ProjectFolder, project.ProjectName)) {
+        return false;
+    }
+    project.ProjectModified = false;
+    return true;
+}
+
+// The question of Open and Close Project. Closes the project unless the person asked for a
+// save and it failed; true when the project is closed.
+bool offerToSaveAndClose(ProgramContext& ctx, const QString& question) {
+    ProjectState& project = ctx.project;
+    if (project.ProjectOpen && project.ProjectModified &&
+        ctx.port.ask(question, false) == Answer::Yes) {
+        const bool saved =
+            project.ProjectName.isEmpty() ? SaveProjectAs(ctx) : saveUnderOwnName(ctx);
+        if (!saved) {
+            return false;
+        }
+    }
+    project.ProjectOpen = false;
+    return true;
+}
+
+// Only the project's own folder is created, and it must be new.
+bool createNewProjectFolder(ProgramContext& ctx) {
+    const QString folder = ctx.project.ProjectFolder;
+    if (QFileInfo::exists(folder) || !QDir().mkdir(folder)) {
+        ctx.port.showError(QStringLiteral("FOLDER CREATION ERROR!"));
+        return false;
+    }
+    return true;
+}
+
+bool createNewProjectFile(ProgramContext& ctx) {
+    ProjectState& project = ctx.project;
+    const QString folder = project.ProjectFolder;
+    const QString name = project.ProjectName;
+    if (!CreateEmptyProjectFile(project, ctx.settings, folder, name) ||
+        !LoadProject(project, ctx.settings, folder, name)) {
+        ctx.port.showError(QStringLiteral("FILE CREATION ERROR!"));
+        return false;
+    }
+    return true;
+}
+
+void abandonNewProject(ProjectState& project) {
+    project.ProjectName.clear();
+    project.ProjectOpen = false;
+    project.ProjectModified = false;
+    emptyPartList(project);
+}
+
+void forgetLastProject(ProgramContext& ctx) {
+    ctx.project.ProjectFolder.clear();
+    ctx.project.ProjectName.clear();
+    ctx.settings.lastProjectPath.clear();
+    ctx.settings.lastProjectName.clear();
+}
+
+}  // namespace
+
+void SetUpProjectFolders(ProgramContext& ctx) {
+    SetUpProjectFolders(ctx, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
+void SetUpProjectFolders(ProgramContext& ctx, const QString& documentsFolder) {
+    const QString documents = QDir::cleanPath(documentsFolder);
+    ctx.ProjectsRoot = documents + QStringLiteral("/Corvane Projects/");
+    ctx.SystemSettingsFolder = documents + QStringLiteral("/Corvane System Settings/");
+    QDir().mkpath(ctx.ProjectsRoot);
+    QDir().mkpath(ctx.SystemSettingsFolder);
+}
+
+void ReopenLastProject(ProgramContext& ctx) {
+    ProjectState& project = ctx.project;
+    project.BoardOriginX = 0;
+    project.BoardOriginY = 0;
+    project.ProjectOpen = false;
+    project.ProjectFolder.clear();
+    project.ProjectName.clear();
+    const QString folder = ctx.settings.lastProjectPath;
+    const QString name = ctx.settings.lastProjectName;
+    if (!folder.isEmpty() && !name.isEmpty() && QFileInfo::exists(ProjectFilePath(folder, name)) &&
+        LoadProject(project, ctx.settings, folder, name)) {
+        markOpened(project);
+    } else {
+        forgetLastProject(ctx);
+    }
+    refreshMainWindow(ctx.port);
+}
+
+void NewProject(ProgramContext& ctx, const std::function<bool()>& askForName) {
+    ProjectState& project = ctx.project;
+    if (project.ProjectOpen) {
+        const QString question = QStringLiteral("Save Changes To Current Project?");
+        if (ctx.port.ask(question, false) == Answer::Yes && !SaveProjectAs(ctx)) {
+            refreshMainWindow(ctx.port);
+            return;
+        }
+        project.ProjectOpen = false;
+    }
+    if (askForName() && createNewProjectFolder(ctx) && createNewProjectFile(ctx)) {
+        markOpened(project);
+    } else {
+        abandonNewProject(project);
+    }
+    refreshMainWindow(ctx.port);
+}
+
+void SetNewProjectName(ProgramContext& ctx, const QString& name) {
+    ctx.project.ProjectFolder = ctx.ProjectsRoot + name + u'/';
+    ctx.project.ProjectName = name;
+}
+
+bool IsForbiddenInProjectName(QChar c) {
+    return QStringView(u"/\\*?|\":<>$").contains(c);
+}
+
+void OpenProject(ProgramContext& ctx) {
+    if (!offerToSaveAndClose(ctx, QStringLiteral("Save Changes To Current Project??"))) {
+        refreshMainWindow(ctx.port);
+        return;
+    }
+    OpenProjectDialog(ctx);
+}
+
+bool OpenProjectDialog(ProgramContext& ctx) {
+    ProjectState& project = ctx.project;
+    if (project.ProjectOpen) {
+        return false;
+    }
+    const QString path =
+        ctx.port.chooseOpenFile(QStringLiteral("Open Project"), ctx.ProjectsRoot, kProjectFileType);
+    if (!path.isEmpty()) {
+        adoptChosenFile(project, path);
+        // A missing file would load as an empty project; where letter case matters, the chosen
+        // file need not be the one its name leads to.
+        const QString folder = project.ProjectFolder;
+        const QString name = project.ProjectName;
+        if (QFileInfo::exists(ProjectFilePath(folder, name)) &&
+            LoadProject(project, ctx.settings, folder, name)) {
+            markOpened(project);
+        }
+    }
+    refreshMainWindow(ctx.port);
+    return project.ProjectOpen;
+}
+
+void SaveCurrentProject(ProgramContext& ctx) {
+    if (ctx.project.ProjectOpen) {
+        saveUnderOwnName(ctx);
+    }
+    ctx.port.updateButtons();
+}
+
+bool SaveProjectAs(ProgramContext& ctx) {
+    ProjectState& project = ctx.project;
+    bool saved = false;
+    if (project.ProjectOpen) {
+        if (project.ProjectFolder.isEmpty()) {
+            project.ProjectFolder = ctx.ProjectsRoot;
+        }
+        // The dialog starts in the project's folder with its name already filled in.
+        const QString path =
+            ctx.port.chooseSaveFile(QStringLiteral("Save Project As"),
+                                    project.ProjectFolder + project.ProjectName, kProjectFileType);
+        if (!path.isEmpty()) {
+            adoptChosenFile(project, path);
+            saved = saveUnderOwnName(ctx);
+        }
+    }
+    ctx.port.updateStatus();
+    ctx.port.updateButtons();
+    return saved;
+}
+
+void CloseProject(ProgramContext& ctx) {
+    if (offerToSaveAndClose(ctx, QStringLiteral("Save Changes To Current Project?"))) {
+        emptyPartList(ctx.project);
+        ctx.settings.lastProjectPath.clear();
+        ctx.settings.lastProjectName.clear();
+    }
+    refreshMainWindow(ctx.port);
+}
+
+bool MainWindowMayClose(ProgramContext& ctx) {
+    ProjectState& project = ctx.project;
+    if (project.ProjectOpen && project.ProjectModified) {
+        const Answer answer = ctx.port.ask(QStringLiteral("Save Changes to PROJECT?"), true);
+        const bool closed = answer == Answer::Yes ? saveUnderOwnName(ctx) : answer == Answer::No;
+        project.ProjectOpen = !closed;
+    } else {
+        project.ProjectOpen = false;
+    }
+    if (!project.ProjectOpen) {
+        emptyPartList(project);
+    }
+    refreshMainWindow(ctx.port);
+    return !project.ProjectOpen;
+}
