@@ -7,6 +7,7 @@
 #include "motion/MotrixCNC.h"
 #include "project/ProjectState.h"
 #include "settings/MachineSettings.h"
+#include "vision/VisionState.h"
 
 // Flags of the placement cycle and what the nozzle holds.
 struct CycleState {
@@ -34,6 +35,7 @@ struct ProgramContext {
     MotrixCNC cnc;  // controller state, commanded position, home offsets, outputs
     ProjectState project;
     CycleState cycle;
+    VisionState vision;  // the reference and camera images and the last search's results
     int SelectedCamera = 0;  // 0 down-looking, 1 up-looking camera shown
     bool DisplayMetric = true;
     QString ProjectsRoot;  // both end with a path separator

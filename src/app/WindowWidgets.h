@@ -1,12 +1,13 @@
 #pragma once
 
-class QLineEdit;
 class QWidget;
 
 // Small pieces every window shares.
 
-// An edit box shows a refused or unparsable value in red, an accepted one in the window colour.
-void MarkEdit(QLineEdit* edit, bool accepted);
+// The colour of an edit box that validates what is typed: red (255, 0, 0) while the text is
+// refused, the normal colours of its kind once accepted (the field of an edit box, the button
+// face of a drop-down list).
+void ShowEditVerdict(QWidget* box, bool accepted);
 
 // Settings windows open at the top right corner of the screen.
 void PlaceAtTopRight(QWidget* window);

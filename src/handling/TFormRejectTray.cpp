@@ -59,7 +59,7 @@ void TFormRejectTray::EditTrayChange(int tray, char axis) {
         (axis == 'X' ? context_.settings.rejectTrayX : context_.settings.rejectTrayY)[tray - 1] =
             *value;
     }
-    MarkEdit(box, value.has_value());
+    ShowEditVerdict(box, value.has_value());
 }
 
 void TFormRejectTray::fill() {
@@ -70,7 +70,7 @@ void TFormRejectTray::fill() {
                 axis == 'X' ? context_.settings.rejectTrayX : context_.settings.rejectTrayY;
             QLineEdit* box = edit(tray, axis);
             box->setText(FormatFixed(positions[tray - 1], 3));
-            MarkEdit(box, true);
+            ShowEditVerdict(box, true);
         }
     }
     filling_ = false;

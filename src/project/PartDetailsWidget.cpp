@@ -7,7 +7,7 @@
 #include "project/PartList.h"
 #include "project/PartListModel.h"
 #include "project/PartOperations.h"
-#include "project/ValidatedEditWidget.h"
+#include "app/WindowWidgets.h"
 #include "settings/NumberText.h"
 #include "ui_PartDetailsWidget.h"
 

@@ -1,12 +1,11 @@
 #include "project/TFormPanelSettings.h"
 
-#include <QScreen>
 #include <algorithm>
 
 #include "app/ProgramContext.h"
+#include "app/WindowWidgets.h"
 #include "project/DisplayLength.h"
 #include "project/PanelOperations.h"
-#include "project/ValidatedEditWidget.h"
 #include "ui_TFormPanelSettings.h"
 
 TFormPanelSettings::TFormPanelSettings(ProgramContext& context,
@@ -47,10 +46,7 @@ void TFormPanelSettings::showEvent(QShowEvent* event) {
 }
 
 void TFormPanelSettings::FormShow() {
-    if (const QScreen* display = screen()) {
-        const QRect area = display->geometry();
-        move(area.left() + area.width() - frameGeometry().width(), area.top());
-    }
+    PlaceAtTopRight(this);
     context.SelectedCamera = 0;
     RefreshWindow();
 }

@@ -220,3 +220,20 @@ TEST_F(ControllerTest, ShutdownEndsTheMoveAndClosesTheLibrary) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MotrixApiTest, BindingNamesAMissingLibraryOrFunction) {
+    QString error;
+    EXPECT_EQ(MotrixApi::Bind("/nonexistent/MotrixAPI", &error), nullptr);
+    EXPECT_TRUE(error.contains("\"MotrixAPI\" could not be loaded")) << error.toStdString();
+
+    // A real library without the controller's functions.
+    EXPECT_EQ(MotrixApi::Bind("libm.so.6", &error), nullptr);
+    EXPECT_TRUE(error.contains("lacks the functions MotrixSetArcDirection,")) << error.toStdString();
+    EXPECT_TRUE(error.contains("MotrixSetAccelleration")) << error.toStdString();
+
+    EXPECT_NE(MotrixApi::Bind(CORVANE_SIM_LIBRARY, &error), nullptr);
+}
+
+}  // namespace

@@ -109,7 +109,9 @@ ImagePtr readImage(const QString& path) {
     return picture.isNull() ? nullptr : pictureToImage(picture);
 }
 
-QString jsonNumber(double value) { return QString::number(value == 0 ? 0.0 : value, 'g', 10); }
+QString jsonNumber(double value) {
+    return QString::number(value == 0 ? 0.0 : value, 'g', 10);
+}
 
 void printResult(bool found, const VisionState& state) {
     const auto shown = [found](double value) { return jsonNumber(found ? value : 0.0); };

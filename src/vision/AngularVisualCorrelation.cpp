@@ -1,0 +1,212 @@
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "vision/FilterResize.h"
+#include "vision/FilterRotation.h"
+#include "vision/FilterWindow.h"
+#include "vision/ParallelFor.h"
+#include "vision/PositionSearch.h"
+#include "vision/SearchScale.h"
+#include "vision/VisionTestSession.h"
+#include "vision/VisualCorrelation.h"
+
+namespace {
+
+// One trial angle, relative to the base angle, and what the position search found at it:
+// the score and the offset in full-resolution pixels (Y up) of the turned image.
+struct AngleTrial {
+    double relative = 0;
+    float score = 0;
+    double x = 0;
+    double y = 0;
+};
+
+struct AngleBest {
+    double score = 0;
+    double angle = 0;
+    double x = 0;
+    double y = 0;
+};
+
+ImagePtr shrink(TBitmap32& image, int factor) {
+    ImagePtr shrunk = createImage(image.Width / factor, image.Height / factor);
+    TFilterResize resize;
+    resize.setParameterImage("INIMAGE", &image);
+    resize.setParameterImage("OUTIMAGE", shrunk.get());
+    resize.setParameterInteger("MODE", 1);
+    resize.Run();
+    return shrunk;
+}
+
+// The search image and the reference shrunk by one factor. They do not depend on the trial
+// angle, so each factor is prepared once.
+struct ShrunkPair {
+    ShrunkPair(TBitmap32& searchImage, TBitmap32& referenceImage, int factor)
+        : factor(factor),
+          image(shrink(searchImage, factor)),
+          referenceImage(shrink(referenceImage, factor)),
+          reference(*this->referenceImage) {}
+    int factor;
+    ImagePtr image;
+    ImagePtr referenceImage;
+    GreyReference reference;
+};
+
+// What one thread reuses from trial to trial.
+struct TrialWorkspace {
+    TFilterRotation rotation;
+    TBitmap32 turned;
+    GreySearchImage grey;
+};
+
+std::vector<AngleTrial> coarseTrials(int count, double step) {
+    std::vector<AngleTrial> trials;
+    for (int n = count; n >= 0; --n) {
+        trials.push_back({n * step});
+    }
+    for (int n = count; n >= 0; --n) {
+        trials.push_back({-(n * step)});
+    }
+    return trials;
+}
+
+std::vector<AngleTrial> refinementTrials(double centre, int count, double step) {
+    std::vector<AngleTrial> trials;
+    for (int n = count; n >= 0; --n) {
+        trials.push_back({centre + n * step});
+        trials.push_back({centre - n * step});
+    }
+    return trials;
+}
+
+// The centred square of size + 1 pixels, cut twice as the search always has: once from the
+// camera image and once more from that window.
+ImagePtr angleSearchImage(const TBitmap32& camera, int size) {
+    const WindowBounds outer = searchWindow(camera.Width, camera.Height, size, size);
+    const WindowBounds inner = searchWindow(outer.width(), outer.height(), size, size);
+    return copyWindow(camera, {outer.Left + inner.Left, outer.Left + inner.Right,
+                               outer.Bottom + inner.Top, outer.Bottom + inner.Bottom});
+}
+
+// Position searches over trial angles on shrunk, turned copies of the search image.
+class AngleSearch {
+public:
+    AngleSearch(TBitmap32& searchImage, TBitmap32& reference, const VisionTestSession& session,
+                int threads)
+        : searchImage_(searchImage), reference_(reference), session_(session), threads_(threads) {}
+
+    // Tries every trial at base + its relative angle, then takes the results in trial order:
+    // the state shows each in turn, and a strictly better score becomes the best.
+    void run(std::vector<AngleTrial> trials, double base, int factor, VisionState& state,
+             AngleBest& best) {
+        const ShrunkPair& shrunk = pair(factor);
+        ParallelFor(static_cast<int>(trials.size()), threads_, [&](int begin, int end) {
+            TrialWorkspace workspace;
+            for (int i = begin; i < end; ++i) {
+                tryAngle(shrunk, base + trials[i].relative, trials[i], workspace);
+            }
+        });
+        for (const AngleTrial& trial : trials) {
+            state.VisionCorrelation = trial.score;
+            state.VisionCentreX = trial.x;
+            state.VisionCentreY = trial.y;
+            if (trial.score > best.score) {
+                best = {trial.score, trial.relative, trial.x, trial.y};
+            }
+        }
+    }
+
+private:
+    const ShrunkPair& pair(int factor) {
+        for (const auto& shrunk : pairs_) {
+            if (shrunk->factor == factor) {
+                return *shrunk;
+            }
+        }
+        pairs_.push_back(std::make_unique<ShrunkPair>(searchImage_, reference_, factor));
+        return *pairs_.back();
+    }
+
+    void tryAngle(const ShrunkPair& shrunk, double angle, AngleTrial& trial,
+                  TrialWorkspace& workspace) const {
+        const TBitmap32* image = shrunk.image.get();
+        if (angle != 0) {
+            workspace.rotation.setParameterSingle("ANGLE", static_cast<float>(angle));
+            const RotationPlan plan = workspace.rotation.plan(image->Width, image->Height);
+            reshapeImage(workspace.turned, plan.outWidth, plan.outHeight);
+            renderRotation(*image, plan, 0, 0, workspace.turned);
+            image = &workspace.turned;
+        }
+        session_.pause(*image, *shrunk.referenceImage);
+        workspace.grey.assign(*image);
+        const SearchRecord best =
+            PositionSearch(workspace.grey, shrunk.reference, shrunk.factor, kAngleSearchRules, 1)
+                .BestHistory[0];
+        trial.score = static_cast<float>(best.Score);
+        trial.x = best.X * shrunk.factor;
+        trial.y = -(best.Y * shrunk.factor);
+    }
+
+    TBitmap32& searchImage_;
+    TBitmap32& reference_;
+    const VisionTestSession& session_;
+    int threads_;
+    std::vector<std::unique_ptr<ShrunkPair>> pairs_;
+};
+
+void setAngleResult(VisionState& state, const AngleBest& best, double mmPerPixel) {
+    double x = best.x;
+    double y = best.y;
+    if (best.angle != 0) {
+        turnPoint(x, y, best.angle);
+    }
+    state.VisionCentreX = -x * mmPerPixel;  // the up camera sees the part mirrored
+    state.VisionCentreY = y * mmPerPixel;
+    state.VisionCorrelation = best.score;
+    state.VisionAngle = best.angle;
+}
+
+}  // namespace
+
+bool AngularVisualCorrelation(const VisionContext& vision, double angle, int enlargeMM) {
+    VisionTestSession session(vision);
+    VisionState& state = vision.state;
+    TBitmap32* camera = state.ImageUplooking.get();
+    TBitmap32* reference = state.ImageReference.get();
+    if (!camera || !reference) {
+        state.VisionResultText = angleResultText(state);
+        return false;
+    }
+    const MachineSettings& settings = vision.settings;
+    const SearchScale scale =
+        searchScale(settings.uplookingCameraViewWidthMM, camera->Width, enlargeMM);
+    const int maxDimension = std::max(reference->Width, reference->Height);
+    const int factor = angleSearchFactor(maxDimension, 6);
+    const ImagePtr searchImage = angleSearchImage(*camera, maxDimension + scale.margin);
+    // The test mode pauses between trials, so it tries them one after another.
+    AngleSearch search(*searchImage, *reference, session,
+                       session.active() ? 1 : searchThreads(vision.threads));
+
+    const double step = angleStep(factor, reference->Width);
+    const int limit = settings.uplookingCameraAngleTestLimit;
+    AngleBest best;
+    search.run(coarseTrials(angleStepCount(limit, step), step), angle, factor, state, best);
+    if (best.score > 0 && limit > std::fabs(best.angle)) {
+        if (factor > 1) {
+            const int fineFactor = angleSearchFactor(maxDimension, 3);
+            const double fineStep = angleStep(fineFactor, reference->Width);
+            search.run(refinementTrials(best.angle, angleStepCount(step, fineStep), fineStep),
+                       angle, fineFactor, state, best);
+        }
+    } else {
+        best = AngleBest{};
+    }
+    const bool found = best.score >= settings.visionCorrelationLimit;
+    if (found) {
+        setAngleResult(state, best, scale.mmPerPixel);
+    }
+    state.VisionResultText = angleResultText(state);
+    return found;
+}

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "TestImages.h"
+
+namespace {
+
+struct Outcome {
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome runCli(const QString& arguments, const QTemporaryDir& dir) {
+    const QString errFile = dir.filePath("stderr.txt");
+    const QString command = QString("%1 correlate %2 2>%3").arg(CORVANE_CLI, arguments, errFile);
+    FILE* pipe = popen(command.toLocal8Bit().constData(), "r");
+    QByteArray out;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
+        out.append(buffer, static_cast<qsizetype>(n));
+    }
+    const int status = pclose(pipe);
+    QFile err(errFile);
+    err.open(QIODevice::ReadOnly);
+    return {WEXITSTATUS(status), out, err.readAll()};
+}
+
+QImage picture(const TBitmap32& image) {
+    QImage shown;
+    imageToPicture(&image, shown);
+    return shown;
+}
+
+class CorrelateCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ImagePtr reference = test_images::texture(100, 100, 141);
+        ImagePtr frame = test_images::texture(800, 600, 140);
+        test_images::pasteAtOffset(*frame, *reference, 16, 0);
+        ASSERT_TRUE(picture(*reference).save(dir.filePath("ref.bmp")));
+        ASSERT_TRUE(picture(*frame).save(dir.filePath("frame.bmp")));
+    }
+    QString file(const char* name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+TEST_F(CorrelateCliTest, FindsAPastedReferenceInASavedFrame) {
+    struct Case {
+        const char* options;
+        double x;
+        double tolerance;  // the angle search measures on images shrunk by 3
+        double minimumScore;
+    };
+    for (const Case c : {Case{"", 0.8, 1e-6, 0.99}, Case{"--up", -0.8, 1e-6, 0.99},
+                         Case{"--view-width 80", 1.6, 1e-6, 0.99},
+                         Case{"--angular --limit 0.5", -0.8, 0.15, 0.5}}) {
+        const Outcome o = runCli(QString("--reference %1 --image %2 %3")
+                                     .arg(file("ref.bmp"), file("frame.bmp"), c.options),
+                                 dir);
+        ASSERT_EQ(o.status, 0) << c.options << o.err.toStdString();
+        const QJsonObject json = QJsonDocument::fromJson(o.out).object();
+        EXPECT_TRUE(json["found"].toBool()) << o.out.toStdString();
+        EXPECT_NEAR(json["x_mm"].toDouble(), c.x, c.tolerance) << c.options;
+        EXPECT_NEAR(json["y_mm"].toDouble(), 0, c.tolerance) << c.options;
+        EXPECT_EQ(json["angle_deg"].toDouble(), 0) << c.options;
+        EXPECT_GT(json["correlation"].toDouble(), c.minimumScore) << c.options;
+    }
+}
+
+TEST_F(CorrelateCliTest, NotFoundStillExitsZero) {
+    ImagePtr flat = test_images::uniform(800, 600, 0xFF303030);
+    ASSERT_TRUE(picture(*flat).save(file("flat.bmp")));
+    const Outcome o =
+        runCli(QString("--reference %1 --image %2").arg(file("ref.bmp"), file("flat.bmp")), dir);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out.trimmed(),
+              R"({"found": false, "correlation": 0, "x_mm": 0, "y_mm": 0, "angle_deg": 0})");
+}
+
+TEST_F(CorrelateCliTest, UnreadableFilesAndBadArgumentsAreRefused) {
+    struct Case {
+        QString arguments;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {QString("--reference %1 --image %2").arg(file("missing.bmp"), file("frame.bmp")), 1,
+         "cannot read the reference image"},
+        {QString("--reference %1 --image %2").arg(file("ref.bmp"), file("stderr.txt")), 1,
+         "cannot read the camera image"},
+        {QString("--image %1").arg(file("frame.bmp")), 2, "--reference"},
+        {QString("--reference %1 --image %2 --limit high").arg(file("ref.bmp"), file("frame.bmp")),
+         2, "--limit"},
+        {QString("--reference %1 --image %2 --color").arg(file("ref.bmp"), file("frame.bmp")), 2,
+         "--color"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = runCli(c.arguments, dir);
+        EXPECT_EQ(o.status, c.status) << c.arguments.toStdString();
+        EXPECT_TRUE(o.out.isEmpty());
+        EXPECT_TRUE(o.err.contains(c.message)) << o.err.toStdString();
+    }
+}
+
+}  // namespace
