@@ -2,6 +2,15 @@
 
 #include <QString>
 
+// What a file dialog asks for. `folder` may name a file, which the dialog then pre-selects.
+struct FileDialogRequest {
+    QString title;
+    QString folder;
+    QString filter;         // "Corvane Project (*.Corvane)"
+    QString acceptLabel;    // the OK button's caption; empty for the platform's own
+    QString defaultSuffix;  // added to a typed save name without one
+};
+
 // Everything a machine sequence needs from a person or a screen. The main window implements
 // it with real dialogs; tests use a scripted double; the headless runner answers by policy.
 class OperatorPort {
@@ -24,9 +33,7 @@ public:
     // A confirmation with Yes/No buttons (Cancel when `withCancel`).
     virtual Answer ask(const QString& question, bool withCancel) = 0;
     // File dialogs; an empty result means the person cancelled.
-    virtual QString chooseOpenFile(const QString& title, const QString& folder,
-                                   const QString& filter) = 0;
-    virtual QString chooseSaveFile(const QString& title, const QString& folder,
-                                   const QString& filter) = 0;
+    virtual QString chooseOpenFile(const FileDialogRequest& request) = 0;
+    virtual QString chooseSaveFile(const FileDialogRequest& request) = 0;
     virtual void beep() = 0;
 };

@@ -11,6 +11,8 @@
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
 #include "handling/TFormRejectTray.h"
+#include "motion/Homing.h"
+#include "motion/MoveOperations.h"
 #include "project/BoardControlsWidget.h"
 #include "project/BoardOrigin.h"
 #include "project/PanelControlsWidget.h"
@@ -18,8 +20,6 @@
 #include "project/ProjectCommands.h"
 #include "project/TFormImportPlaceFile.h"
 #include "project/TFormNewProject.h"
-#include "motion/Homing.h"
-#include "motion/MoveOperations.h"
 #include "settings/MachineSettingsStore.h"
 #include "ui_TFormMain.h"
 
@@ -304,16 +304,12 @@ OperatorPort::Answer TFormMain::ask(const QString& question, bool withCancel) {
     return people_ ? people_->ask(question, withCancel) : dialogs_.ask(question, withCancel);
 }
 
-QString TFormMain::chooseOpenFile(const QString& title, const QString& folder,
-                                  const QString& filter) {
-    return people_ ? people_->chooseOpenFile(title, folder, filter)
-                   : dialogs_.chooseOpenFile(title, folder, filter);
+QString TFormMain::chooseOpenFile(const FileDialogRequest& request) {
+    return people_ ? people_->chooseOpenFile(request) : dialogs_.chooseFile(request, false);
 }
 
-QString TFormMain::chooseSaveFile(const QString& title, const QString& folder,
-                                  const QString& filter) {
-    return people_ ? people_->chooseSaveFile(title, folder, filter)
-                   : dialogs_.chooseSaveFile(title, folder, filter);
+QString TFormMain::chooseSaveFile(const FileDialogRequest& request) {
+    return people_ ? people_->chooseSaveFile(request) : dialogs_.chooseFile(request, true);
 }
 
 void TFormMain::beep() {

@@ -52,10 +52,8 @@ public:
     void showError(const QString& text) override;
     void showInformation(const QString& text) override;
     Answer ask(const QString& question, bool withCancel) override;
-    QString chooseOpenFile(const QString& title, const QString& folder,
-                           const QString& filter) override;
-    QString chooseSaveFile(const QString& title, const QString& folder,
-                           const QString& filter) override;
+    QString chooseOpenFile(const FileDialogRequest& request) override;
+    QString chooseSaveFile(const FileDialogRequest& request) override;
     void beep() override;
 
 protected:

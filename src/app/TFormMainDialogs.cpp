@@ -51,14 +51,15 @@ OperatorPort::Answer TFormMainDialogs::ask(const QString& question, bool withCan
                                                     : OperatorPort::Answer::Cancel;
 }
 
-QString TFormMainDialogs::chooseOpenFile(const QString& title, const QString& folder,
-                                         const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, title, folder, filter);
-}
-
-QString TFormMainDialogs::chooseSaveFile(const QString& title, const QString& folder,
-                                         const QString& filter) {
-    return QFileDialog::getSaveFileName(parent_, title, folder, filter);
+QString TFormMainDialogs::chooseFile(const FileDialogRequest& request, bool forSaving) {
+    QFileDialog dialog(parent_, request.title, request.folder, request.filter);
+    dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.acceptLabel.isEmpty()) {
+        dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 void TFormMainDialogs::beep() {

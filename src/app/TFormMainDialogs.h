@@ -19,8 +19,8 @@ public:
     void showError(const QString& text);
     void showInformation(const QString& text);
     OperatorPort::Answer ask(const QString& question, bool withCancel);
-    QString chooseOpenFile(const QString& title, const QString& folder, const QString& filter);
-    QString chooseSaveFile(const QString& title, const QString& folder, const QString& filter);
+    // An existing file to open, or a file name to save under; empty when cancelled.
+    QString chooseFile(const FileDialogRequest& request, bool forSaving);
     void beep();
 
 private:

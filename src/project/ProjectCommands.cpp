@@ -175,8 +175,8 @@ bool OpenProjectDialog(ProgramContext& ctx) {
     if (project.ProjectOpen) {
         return false;
     }
-    const QString path =
-        ctx.port.chooseOpenFile(QStringLiteral("Open Project"), ctx.ProjectsRoot, kProjectFileType);
+    const QString path = ctx.port.chooseOpenFile(
+        {"Open Project", ctx.ProjectsRoot, kProjectFileType, "Open Project", "Corvane"});
     if (!path.isEmpty()) {
         adoptChosenFile(project, path);
         // A missing file would load as an empty project; where letter case matters, the chosen
@@ -208,8 +208,8 @@ bool SaveProjectAs(ProgramContext& ctx) {
         }
         // The dialog starts in the project's folder with its name already filled in.
         const QString path =
-            ctx.port.chooseSaveFile(QStringLiteral("Save Project As"),
-                                    project.ProjectFolder + project.ProjectName, kProjectFileType);
+            ctx.port.chooseSaveFile({"Save Project As", project.ProjectFolder + project.ProjectName,
+                                     kProjectFileType, "Save Project", "Corvane"});
         if (!path.isEmpty()) {
             adoptChosenFile(project, path);
             saved = saveUnderOwnName(ctx);

@@ -63,7 +63,7 @@ void TFormImportPlaceFile::showEvent(QShowEvent* event) {
 void TFormImportPlaceFile::BurronOpenFileClick() {
     ClearGrid();
     const QString path =
-        context.port.chooseOpenFile(kDialogTitle, context.ProjectsRoot, kFileFilter);
+        context.port.chooseOpenFile({kDialogTitle, context.ProjectsRoot, kFileFilter, {}, {}});
     const bool imported = !path.isEmpty() && ImportFile(path);
     ui->ButtonOk->setEnabled(imported);
     if (imported) {

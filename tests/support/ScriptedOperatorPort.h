@@ -18,6 +18,7 @@ public:
     int buttonUpdates = 0;
     int partListUpdates = 0;
     int eventRounds = 0;
+    FileDialogRequest lastFileDialog;
 
     void processEvents() override { ++eventRounds; }
     void speak(const QString& text) override { calls << "speak: " + text; }
@@ -30,12 +31,14 @@ public:
         calls << QString("ask%1: %2").arg(withCancel ? "3" : "2", question);
         return next(answers, Answer::No);
     }
-    QString chooseOpenFile(const QString& title, const QString&, const QString&) override {
-        calls << "open: " + title;
+    QString chooseOpenFile(const FileDialogRequest& request) override {
+        calls << "open: " + request.title;
+        lastFileDialog = request;
         return next(files, QString());
     }
-    QString chooseSaveFile(const QString& title, const QString&, const QString&) override {
-        calls << "save: " + title;
+    QString chooseSaveFile(const FileDialogRequest& request) override {
+        calls << "save: " + request.title;
+        lastFileDialog = request;
         return next(files, QString());
     }
     void beep() override { calls << "beep"; }

@@ -26,8 +26,8 @@ public:
     void showError(const QString&) override {}
     void showInformation(const QString&) override {}
     Answer ask(const QString&, bool) override { return Answer::No; }
-    QString chooseOpenFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseOpenFile(const FileDialogRequest&) override { return {}; }
+    QString chooseSaveFile(const FileDialogRequest&) override { return {}; }
     void beep() override {}
 };
 

@@ -162,6 +162,8 @@ TEST_F(ProjectCommandsTest, NewProjectOffersToSaveTheOpenOneThroughSaveAs) {
                                 kRefresh);
     EXPECT_TRUE(project().ProjectOpen) << "no save, no new project";
     EXPECT_EQ(project().ProjectName, "Board");
+    EXPECT_EQ(port().lastFileDialog.acceptLabel, "Save Project");
+    EXPECT_EQ(port().lastFileDialog.filter, "Corvane Project (*.Corvane)");
 
     port().calls.clear();
     port().answers = {Answer::No};
@@ -176,6 +178,7 @@ TEST_F(ProjectCommandsTest, OpenWithoutChangesAsksNothingAndCancelLeavesNoProjec
     openSample("Board");
     OpenProject(ctx());
     EXPECT_EQ(port().calls, QStringList{"open: Open Project"} + kRefresh);
+    EXPECT_EQ(port().lastFileDialog.acceptLabel, "Open Project");
     EXPECT_FALSE(project().ProjectOpen);
 }
 
