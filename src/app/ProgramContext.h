@@ -35,7 +35,7 @@ struct ProgramContext {
     MotrixCNC cnc;  // controller state, commanded position, home offsets, outputs
     ProjectState project;
     CycleState cycle;
-    VisionState vision;  // the reference and camera images and the last search's results
+    VisionState vision;      // the reference and camera images and the last search's results
     int SelectedCamera = 0;  // 0 down-looking, 1 up-looking camera shown
     bool DisplayMetric = true;
     QString ProjectsRoot;  // both end with a path separator

@@ -3,11 +3,11 @@
 #include <QPainter>
 
 #include "app/ProgramContext.h"
+#include "app/WindowWidgets.h"
 #include "project/DisplayLength.h"
 #include "project/PartList.h"
 #include "project/PartListModel.h"
 #include "project/PartOperations.h"
-#include "app/WindowWidgets.h"
 #include "settings/NumberText.h"
 #include "ui_PartDetailsWidget.h"
 

@@ -230,7 +230,8 @@ TEST(MotrixApiTest, BindingNamesAMissingLibraryOrFunction) {
 
     // A real library without the controller's functions.
     EXPECT_EQ(MotrixApi::Bind("libm.so.6", &error), nullptr);
-    EXPECT_TRUE(error.contains("lacks the functions MotrixSetArcDirection,")) << error.toStdString();
+    EXPECT_TRUE(error.contains("lacks the functions MotrixSetArcDirection,"))
+        << error.toStdString();
     EXPECT_TRUE(error.contains("MotrixSetAccelleration")) << error.toStdString();
 
     EXPECT_NE(MotrixApi::Bind(CORVANE_SIM_LIBRARY, &error), nullptr);
