@@ -5,8 +5,9 @@
 
 namespace {
 
-// Plain ASCII copy of a trimmed text, or nothing when it holds other characters.
-std::optional<std::string> asciiTrimmed(QStringView text) {
+// The plain ASCII text of a number, without surrounding blanks or a leading plus sign (which
+// from_chars does not take); nothing when it is empty or holds other characters.
+std::optional<std::string> numberText(QStringView text) {
     const QStringView trimmed = text.trimmed();
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(trimmed.size()));
@@ -15,6 +16,12 @@ std::optional<std::string> asciiTrimmed(QStringView text) {
             return std::nullopt;
         }
         bytes.push_back(static_cast<char>(c.unicode()));
+    }
+    if (bytes.size() > 1 && bytes[0] == '+' && bytes[1] != '-') {
+        bytes.erase(0, 1);
+    }
+    if (bytes.empty()) {
+        return std::nullopt;
     }
     return bytes;
 }
@@ -54,18 +61,14 @@ QString FormatFixed(double value, int decimals) {
 }
 
 std::optional<double> ParseReal(QStringView text) {
-    const auto bytes = asciiTrimmed(text);
-    if (!bytes || bytes->empty()) {
+    const auto bytes = numberText(text);
+    if (!bytes) {
         return std::nullopt;
     }
     const char* first = bytes->data();
     const char* last = first + bytes->size();
-    if (*first == '+' && first + 1 != last && first[1] != '-') {
-        ++first;  // from_chars takes no plus sign
-    }
-    if (first == last ||
-        !(std::isdigit(static_cast<unsigned char>(*first)) || *first == '-' || *first == '.')) {
-        return std::nullopt;
+    if (!(std::isdigit(static_cast<unsigned char>(*first)) || *first == '-' || *first == '.')) {
+        return std::nullopt;  // from_chars would take "inf" and "nan"
     }
     double value = 0;
     const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
@@ -76,18 +79,14 @@ std::optional<double> ParseReal(QStringView text) {
 }
 
 std::optional<int> ParseInteger(QStringView text) {
-    const auto bytes = asciiTrimmed(text);
-    if (!bytes || bytes->empty()) {
+    const auto bytes = numberText(text);
+    if (!bytes) {
         return std::nullopt;
     }
-    const char* first = bytes->data();
-    const char* last = first + bytes->size();
-    if (*first == '+' && first + 1 != last && first[1] != '-') {
-        ++first;
-    }
+    const char* last = bytes->data() + bytes->size();
     int value = 0;
-    const auto [end, error] = std::from_chars(first, last, value, 10);
-    if (error != std::errc() || end != last || first == last) {
+    const auto [end, error] = std::from_chars(bytes->data(), last, value, 10);
+    if (error != std::errc() || end != last) {
         return std::nullopt;
     }
     return value;
