@@ -1,5 +1,6 @@
 #include "app/MainWindowState.h"
 
+#include "app/DisplayLength.h"
 #include "app/ProgramContext.h"
 #include "settings/NumberText.h"
 
@@ -9,8 +10,7 @@ const QColor kHomeFrameColour(0, 255, 0);
 const QColor kBoardFrameColour(255, 255, 0);
 
 QString lengthText(const char* axis, double mm, bool metric) {
-    return metric ? QString("%1 %2mm").arg(axis, FormatFixed(mm, 3))
-                  : QString("%1 %2in").arg(axis, FormatFixed(mm / 25.4, 4));
+    return QString("%1 %2%3").arg(axis, FormatLength(mm, metric), metric ? "mm" : "in");
 }
 
 }  // namespace

@@ -2,16 +2,12 @@
 
 #include "app/Delay.h"
 #include "app/ProgramContext.h"
+#include "app/WindowRefresh.h"
 
 namespace {
 
-void refreshStatusAndButtons(ProgramContext& context) {
-    context.port.updateStatus();
-    context.port.updateButtons();
-}
-
 void refreshAll(ProgramContext& context) {
-    refreshStatusAndButtons(context);
+    RefreshStatusAndButtons(context);
     context.port.processEvents();
 }
 
@@ -93,7 +89,7 @@ bool MoveBoardRelativeWithPart(ProgramContext& context, double x, double y, doub
     ensureVacuumOn(context);
     const bool moved =
         context.cnc.MoveHomeFrameZSafe(boardX(context, x), boardY(context, y), z, a, speed);
-    refreshStatusAndButtons(context);
+    RefreshStatusAndButtons(context);
     return moved;
 }
 

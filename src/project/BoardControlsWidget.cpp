@@ -1,7 +1,7 @@
 #include "project/BoardControlsWidget.h"
 
+#include "app/DisplayLength.h"
 #include "app/ProgramContext.h"
-#include "project/DisplayLength.h"
 #include "project/PanelOperations.h"
 #include "ui_BoardControlsWidget.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "project/DisplayLength.h"
+#include "app/DisplayLength.h"
 #include "settings/NumberText.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <QMainWindow>
 
 #include "app/ProgramContext.h"
+#include "app/WindowRefresh.h"
 #include "project/BoardOrigin.h"
 #include "project/PanelOperations.h"
 #include "project/TFormPanelSettings.h"
-#include "project/WindowRefresh.h"
 #include "ui_PanelControlsWidget.h"
 
 PanelControlsWidget::PanelControlsWidget(ProgramContext& context,

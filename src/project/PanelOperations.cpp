@@ -1,9 +1,9 @@
 #include "project/PanelOperations.h"
 
 #include "app/ProgramContext.h"
+#include "app/WindowRefresh.h"
 #include "motion/MoveOperations.h"
 #include "project/BoardOrigin.h"
-#include "project/WindowRefresh.h"
 
 namespace {
 

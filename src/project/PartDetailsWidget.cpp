@@ -2,9 +2,9 @@
 
 #include <QPainter>
 
+#include "app/DisplayLength.h"
 #include "app/ProgramContext.h"
 #include "app/WindowWidgets.h"
-#include "project/DisplayLength.h"
 #include "project/PartList.h"
 #include "project/PartListModel.h"
 #include "project/PartOperations.h"

@@ -1,11 +1,11 @@
 #include "project/PartOperations.h"
 
+#include "app/DisplayLength.h"
 #include "app/ProgramContext.h"
+#include "app/WindowRefresh.h"
 #include "motion/MoveOperations.h"
 #include "project/BoardOrigin.h"
-#include "project/DisplayLength.h"
 #include "project/PartList.h"
-#include "project/WindowRefresh.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "app/ProgramContext.h"
+#include "app/WindowRefresh.h"
 #include "project/ProjectFile.h"
 
 namespace {
@@ -13,12 +14,6 @@ using Answer = OperatorPort::Answer;
 
 const QString kProjectFileType = QStringLiteral("Corvane Project (*.Corvane)");
 const QString kProjectExtension = QStringLiteral(".Corvane");
-
-void refreshMainWindow(OperatorPort& port) {
-    port.updatePartList();
-    port.updateStatus();
-    port.updateButtons();
-}
 
 void emptyPartList(ProjectState& project) {
     project.Parts.clear();
@@ -132,7 +127,7 @@ void ReopenLastProject(ProgramContext& ctx) {
     } else {
         forgetLastProject(ctx);
     }
-    refreshMainWindow(ctx.port);
+    RefreshPartListStatusAndButtons(ctx);
 }
 
 void NewProject(ProgramContext& ctx, const std::function<bool()>& askForName) {
@@ -140,7 +135,7 @@ void NewProject(ProgramContext& ctx, const std::function<bool()>& askForName) {
     if (project.ProjectOpen) {
         const QString question = QStringLiteral("Save Changes To Current Project?");
         if (ctx.port.ask(question, false) == Answer::Yes && !SaveProjectAs(ctx)) {
-            refreshMainWindow(ctx.port);
+            RefreshPartListStatusAndButtons(ctx);
             return;
         }
         project.ProjectOpen = false;
@@ -150,7 +145,7 @@ void NewProject(ProgramContext& ctx, const std::function<bool()>& askForName) {
     } else {
         abandonNewProject(project);
     }
-    refreshMainWindow(ctx.port);
+    RefreshPartListStatusAndButtons(ctx);
 }
 
 void SetNewProjectName(ProgramContext& ctx, const QString& name) {
@@ -164,7 +159,7 @@ bool IsForbiddenInProjectName(QChar c) {
 
 void OpenProject(ProgramContext& ctx) {
     if (!offerToSaveAndClose(ctx, QStringLiteral("Save Changes To Current Project??"))) {
-        refreshMainWindow(ctx.port);
+        RefreshPartListStatusAndButtons(ctx);
         return;
     }
     OpenProjectDialog(ctx);
@@ -188,7 +183,7 @@ bool OpenProjectDialog(ProgramContext& ctx) {
             markOpened(project);
         }
     }
-    refreshMainWindow(ctx.port);
+    RefreshPartListStatusAndButtons(ctx);
     return project.ProjectOpen;
 }
 
@@ -226,7 +221,7 @@ void CloseProject(ProgramContext& ctx) {
         ctx.settings.lastProjectPath.clear();
         ctx.settings.lastProjectName.clear();
     }
-    refreshMainWindow(ctx.port);
+    RefreshPartListStatusAndButtons(ctx);
 }
 
 bool MainWindowMayClose(ProgramContext& ctx) {
@@ -241,6 +236,6 @@ bool MainWindowMayClose(ProgramContext& ctx) {
     if (!project.ProjectOpen) {
         emptyPartList(project);
     }
-    refreshMainWindow(ctx.port);
+    RefreshPartListStatusAndButtons(ctx);
     return !project.ProjectOpen;
 }

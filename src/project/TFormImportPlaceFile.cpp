@@ -2,6 +2,7 @@
 
 #include <QTableWidgetItem>
 
+#include "app/DisplayLength.h"
 #include "app/ProgramContext.h"
 #include "project/PlaceFileImport.h"
 #include "settings/NumberText.h"
@@ -11,7 +12,6 @@ namespace {
 
 const QString kDialogTitle = "Open Place File";
 const QString kFileFilter = "PLACE FILE (*)";  // every file, with or without an extension
-constexpr double kMmPerInch = 25.4;
 
 QStringList gridHeaders(bool metric) {
     if (metric) {

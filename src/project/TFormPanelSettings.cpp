@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "app/DisplayLength.h"
 #include "app/ProgramContext.h"
 #include "app/WindowWidgets.h"
-#include "project/DisplayLength.h"
 #include "project/PanelOperations.h"
 #include "ui_TFormPanelSettings.h"
 

@@ -1,4 +1,4 @@
-#include "project/DisplayLength.h"
+#include "app/DisplayLength.h"
 
 #include "settings/NumberText.h"
 
