@@ -2,6 +2,7 @@
 // board height, and the moves to the current and the next board, checked in the command log.
 #include "project/PanelOperations.h"
 
+#include "SamplePanel.h"
 #include "project/BoardOrigin.h"
 #include "support/MachineFixture.h"
 
@@ -14,11 +15,7 @@ protected:
         cnc.HomeOffsetY = 8;
         context.settings.homeZ = 2;
         ProjectState& project = context.project;
-        project.ProjectOpen = true;
-        project.PanelOriginX = 100;
-        project.PanelOriginY = 20;
-        project.BoardSpacingX = 50;
-        project.BoardSpacingY = 40;
+        UseSamplePanel(project);
         project.Parts = {PartRec{}, PartRec{}};
         project.CurrentPart = 2;
     }

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "SamplePanel.h"
 #include "WidgetTestPort.h"
 #include "project/BoardControlsWidget.h"
 #include "project/PanelControlsWidget.h"
@@ -27,11 +28,7 @@ protected:
     PanelWidgets() {
         port.context = &context;
         ProjectState& project = context.project;
-        project.ProjectOpen = true;
-        project.PanelOriginX = 100;
-        project.PanelOriginY = 20;
-        project.BoardSpacingX = 50;
-        project.BoardSpacingY = 40;
+        UseSamplePanel(project);
         project.BoardCountX = 3;
         project.BoardCountY = 2;
         project.CurrentPanelBoard = 4;

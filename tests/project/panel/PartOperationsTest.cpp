@@ -2,6 +2,7 @@
 // use the machine (teaching a position, visiting parts), checked in the command log.
 #include "project/PartOperations.h"
 
+#include "SamplePanel.h"
 #include "support/MachineFixture.h"
 
 namespace {
@@ -25,11 +26,7 @@ protected:
         cnc.HomeOffsetY = 8;
         context.settings.homeZ = 2;
         ProjectState& project = context.project;
-        project.ProjectOpen = true;
-        project.PanelOriginX = 100;
-        project.PanelOriginY = 20;
-        project.BoardSpacingX = 50;
-        project.BoardSpacingY = 40;
+        UseSamplePanel(project);
         project.BoardCountX = 3;
         project.BoardCountY = 2;
         project.CurrentPanelBoard = 4;
