@@ -181,6 +181,11 @@ void TFormMain::startUp() {
     StartUpController(context_);
     updateStatus();
     updateButtons();
+    if (context_.project.ProjectOpen) {
+        if (QWidget* partList = centralWidget()->findChild<QWidget*>("ListBoxPartList")) {
+            partList->setFocus();
+        }
+    }
 }
 
 void TFormMain::updateStatus() {
