@@ -50,10 +50,70 @@ const Unit* unitOf(const QStringList& fields) {
     return nullptr;
 }
 
+// Where layer, rotation and comment stand after the six coordinates. The usual layout has them
+// in fields 9, 10 and 11. The wider exports of one CAD tool put a pin count before the layer
+// and an SMD flag between rotation and comment: read positionally they would give every part
+// the layer letter as its rotation, that is 0. A plain integer in field 9 followed by a field
+// that is no number marks the pin count; the distance from rotation to comment comes from the
+// file's column header, whose names after the coordinates are single words.
+struct TrailingFields {
+    int layer = 9;
+    int rotation = 10;
+    int comment = 11;
+};
+
+bool isPlainInteger(const QString& text) {
+    bool isInteger = false;
+    text.toInt(&isInteger);
+    return isInteger;
+}
+
+bool isNumber(const QString& text) {
+    bool isNumeric = false;
+    QLocale::c().toDouble(text, &isNumeric);
+    return isNumeric;
+}
+
+TrailingFields trailingFields(const QStringList& fields, int rotationToComment) {
+    const int shift = isPlainInteger(field(fields, 9)) && !isNumber(field(fields, 10)) ? 1 : 0;
+    TrailingFields trailing;
+    trailing.layer += shift;
+    trailing.rotation += shift;
+    trailing.comment = trailing.rotation + rotationToComment;
+    return trailing;
+}
+
+// The column header's distance from "Rotation" to "Comment", when this line is such a header.
+std::optional<int> rotationToComment(const QStringList& fields) {
+    const auto indexOf = [&fields](QLatin1StringView name) {
+        for (qsizetype index = 0; index < fields.size(); ++index) {
+            if (fields[index].compare(name, Qt::CaseInsensitive) == 0) {
+                return index;
+            }
+        }
+        return qsizetype(-1);
+    };
+    const qsizetype rotation = indexOf(QLatin1StringView("Rotation"));
+    const qsizetype comment = indexOf(QLatin1StringView("Comment"));
+    if (rotation < 0 || comment <= rotation) {
+        return std::nullopt;
+    }
+    return static_cast<int>(comment - rotation);
+}
+
 // The row of a component line, or the text of the first field that does not convert.
-std::variant<PartRec, QString> makeRow(const QStringList& fields, const Unit& unit) {
-    PartRec row{field(fields, 1), field(fields, 2), 0, 0, field(fields, 9), 0, field(fields, 11)};
-    const std::pair<int, double*> numbers[] = {{3, &row.X}, {4, &row.Y}, {10, &row.Rotation}};
+std::variant<PartRec, QString> makeRow(const QStringList& fields, const Unit& unit,
+                                       int rotationToComment) {
+    const TrailingFields trailing = trailingFields(fields, rotationToComment);
+    PartRec row{field(fields, 1),
+                field(fields, 2),
+                0,
+                0,
+                field(fields, trailing.layer),
+                0,
+                field(fields, trailing.comment)};
+    const std::pair<int, double*> numbers[] = {
+        {3, &row.X}, {4, &row.Y}, {trailing.rotation, &row.Rotation}};
     for (const auto& [fieldNumber, target] : numbers) {
         const QString text = field(fields, fieldNumber);
         const std::optional<double> value = number(text);
@@ -194,16 +254,18 @@ ParseResult ParsePlaceLines(const QStringList& lines, const std::function<void()
                             std::chrono::milliseconds pumpInterval) {
     ParseResult result;
     PumpThrottle throttle(pump, pumpInterval);
+    int headerRotationToComment = 1;
     for (qsizetype index = 0; index < lines.size(); ++index) {
         throttle.tick();
         QStringList fields = TokeniseLine(lines[index]);
         RejoinPattern(fields);
         const Unit* unit = unitOf(fields);
         if (unit == nullptr) {
+            headerRotationToComment = rotationToComment(fields).value_or(headerRotationToComment);
             continue;
         }
         result.Metric = unit->metric;
-        std::variant<PartRec, QString> row = makeRow(fields, *unit);
+        std::variant<PartRec, QString> row = makeRow(fields, *unit, headerRotationToComment);
         if (const QString* failedText = std::get_if<QString>(&row)) {
             result.Error = conversionError(index, *failedText);
             return result;

@@ -100,3 +100,35 @@ TEST(PlaceFileFixtures, MultiWordFootprintsAreRejoined) {
 }
 
 }  // namespace
+
+namespace {
+
+// The wider exports put a pin count before the layer and an SMD flag before the comment.
+TEST(PlaceFileFixtures, WideExportsKeepLayerRotationAndComment) {
+    struct Case {
+        const char* file;
+        const char* designator;
+        const char* layer;
+        double rotation;
+        const char* comment;
+    };
+    const Case cases[] = {
+        {"easyedapro_usb_hub_mm_utf16.csv", "C2", "T", 90, "1uF"},
+        {"easyedapro_open_programmer_mm_utf16.csv", "U1", "T", 90, "PIC18F25K50-I/SS"},
+        {"easyedapro_bldcservo_mil_tabcomma.csv", "U6", "T", 135, "TMC4671-LA"},
+        {"easyedapro_bldcservo_mil_tabcomma.csv", "U2", "T", -90, "CSD88599Q5DCT"},
+        {"easyeda_bmi160_mm_utf16.csv", "C1", "T", 270, "10u"},
+    };
+    for (const Case& c : cases) {
+        const ParseResult result = parseFixture(c.file);
+        const auto row =
+            std::find_if(result.Rows.cbegin(), result.Rows.cend(),
+                         [&](const PlaceFile::PartRec& r) { return r.Designator == c.designator; });
+        ASSERT_NE(row, result.Rows.cend()) << c.file << " " << c.designator;
+        EXPECT_EQ(row->Layer, c.layer) << c.file;
+        EXPECT_EQ(row->Rotation, c.rotation) << c.file;
+        EXPECT_EQ(row->Comment, c.comment) << c.file;
+    }
+}
+
+}  // namespace
