@@ -4,15 +4,12 @@
 #include "motion/MoveOperations.h"
 #include "settings/NumberText.h"
 
-std::optional<double> ParseTrayCoordinate(const ProgramContext& context, Axis2D axis,
+std::optional<double> ParseTrayCoordinate(const ProgramContext& context, TravelAxis axis,
                                           QStringView text) {
-    const MachineSettings& settings = context.settings;
-    const bool isX = axis == Axis2D::X;
-    const double offset = isX ? context.cnc.HomeOffsetX : context.cnc.HomeOffsetY;
-    const double minimum = (isX ? settings.minimumXPosition : settings.minimumYPosition) - offset;
-    const double maximum = (isX ? settings.maximumXPosition : settings.maximumYPosition) - offset;
+    const double homeOffset =
+        axis == TravelAxis::X ? context.cnc.HomeOffsetX : context.cnc.HomeOffsetY;
     const std::optional<double> value = ParseReal(text);
-    if (!value || *value < minimum || *value > maximum) {
+    if (!value || !WithinTravel(context.settings, axis, *value + homeOffset)) {
         return std::nullopt;
     }
     return value;

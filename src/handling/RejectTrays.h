@@ -3,16 +3,16 @@
 #include <QStringView>
 #include <optional>
 
+#include "motion/Travel.h"
+
 struct ProgramContext;
 
 // The five reject trays: home-relative positions over which discarded parts are released.
 constexpr int kRejectTrayCount = 5;
 
-enum class Axis2D { X, Y };
-
 // A typed tray coordinate, accepted when it parses and lies within the machine's travel on
 // that axis, expressed home-relative.
-std::optional<double> ParseTrayCoordinate(const ProgramContext& context, Axis2D axis,
+std::optional<double> ParseTrayCoordinate(const ProgramContext& context, TravelAxis axis,
                                           QStringView text);
 
 // Tray `tray` (1..5) takes the down-looking camera's current home-relative position.

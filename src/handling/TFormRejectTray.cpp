@@ -54,7 +54,7 @@ void TFormRejectTray::EditTrayChange(int tray, char axis) {
     }
     QLineEdit* box = edit(tray, axis);
     const auto value =
-        ParseTrayCoordinate(context_, axis == 'X' ? Axis2D::X : Axis2D::Y, box->text());
+        ParseTrayCoordinate(context_, axis == 'X' ? TravelAxis::X : TravelAxis::Y, box->text());
     if (value) {
         (axis == 'X' ? context_.settings.rejectTrayX : context_.settings.rejectTrayY)[tray - 1] =
             *value;

@@ -4,6 +4,7 @@
 #include "app/ProgramContext.h"
 #include "app/WindowRefresh.h"
 #include "motion/MoveOperations.h"
+#include "motion/Travel.h"
 #include "project/BoardOrigin.h"
 #include "project/PartList.h"
 
@@ -25,15 +26,18 @@ bool storeInCurrentPart(ProgramContext& context, Store store) {
     return true;
 }
 
-// A typed board-relative position accepted when the head would stand within the soft
-// limits [minimum, maximum] there (both inclusive).
-std::optional<double> parseBoardPosition(const ProgramContext& context, QStringView text,
-                                         double frameOffset, double minimum, double maximum) {
+// A typed board-relative coordinate of the current part, stored when the head would stand
+// within the soft limits there.
+bool editPartCoordinate(ProgramContext& context, QStringView text, TravelAxis axis) {
+    const bool isX = axis == TravelAxis::X;
+    const double toMachine = isX ? context.cnc.HomeOffsetX + context.project.BoardOriginX
+                                 : context.cnc.HomeOffsetY + context.project.BoardOriginY;
     const std::optional<double> mm = ParseLength(text, context.project.Metric);
-    if (!mm || *mm + frameOffset < minimum || *mm + frameOffset > maximum) {
-        return std::nullopt;
+    if (!mm || !WithinTravel(context.settings, axis, *mm + toMachine)) {
+        return false;
     }
-    return mm;
+    return storeInCurrentPart(context,
+                              [&mm, isX](PartRec& part) { (isX ? part.X : part.Y) = *mm; });
 }
 
 }  // namespace
@@ -144,19 +148,11 @@ bool EditPartComment(ProgramContext& context, const QString& text) {
 }
 
 bool EditPartX(ProgramContext& context, QStringView text) {
-    const MachineSettings& settings = context.settings;
-    const std::optional<double> x =
-        parseBoardPosition(context, text, context.cnc.HomeOffsetX + context.project.BoardOriginX,
-                           settings.minimumXPosition, settings.maximumXPosition);
-    return x && storeInCurrentPart(context, [&x](PartRec& part) { part.X = *x; });
+    return editPartCoordinate(context, text, TravelAxis::X);
 }
 
 bool EditPartY(ProgramContext& context, QStringView text) {
-    const MachineSettings& settings = context.settings;
-    const std::optional<double> y =
-        parseBoardPosition(context, text, context.cnc.HomeOffsetY + context.project.BoardOriginY,
-                           settings.minimumYPosition, settings.maximumYPosition);
-    return y && storeInCurrentPart(context, [&y](PartRec& part) { part.Y = *y; });
+    return editPartCoordinate(context, text, TravelAxis::Y);
 }
 
 bool EditPartAngle(ProgramContext& context, QStringView text) {

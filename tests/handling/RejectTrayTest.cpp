@@ -31,15 +31,15 @@ TEST_F(RejectTrayTest, SetTrayTakesTheCameraPositionHomeRelative) {
 
 TEST_F(RejectTrayTest, TypedCoordinatesMustLieWithinTheTravel) {
     struct Case {
-        Axis2D axis;
+        TravelAxis axis;
         const char* text;
         bool accepted;
     };
     // X travel -5..405 and Y travel -5..350, less the home offsets of 20.
-    const Case cases[] = {{Axis2D::X, "-25", true},  {Axis2D::X, "-25.001", false},
-                          {Axis2D::X, "385", true},  {Axis2D::X, "385.5", false},
-                          {Axis2D::Y, "330", true},  {Axis2D::Y, "331", false},
-                          {Axis2D::X, "1,5", false}, {Axis2D::X, "", false}};
+    const Case cases[] = {{TravelAxis::X, "-25", true},  {TravelAxis::X, "-25.001", false},
+                          {TravelAxis::X, "385", true},  {TravelAxis::X, "385.5", false},
+                          {TravelAxis::Y, "330", true},  {TravelAxis::Y, "331", false},
+                          {TravelAxis::X, "1,5", false}, {TravelAxis::X, "", false}};
     for (const Case& c : cases) {
         EXPECT_EQ(ParseTrayCoordinate(*context, c.axis, QString(c.text)).has_value(), c.accepted)
             << c.text;
