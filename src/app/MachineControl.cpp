@@ -1,7 +1,7 @@
 #include "app/MachineControl.h"
 
-#include "app/Delay.h"
-#include "app/ProgramContext.h"
+#include "context/Delay.h"
+#include "context/ProgramContext.h"
 #include "motion/Homing.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "app/MainWindowState.h"
 
-#include "app/DisplayLength.h"
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "settings/NumberText.h"
+#include "windowkit/DisplayLength.h"
 
 namespace {
 
@@ -14,10 +14,6 @@ QString lengthText(const char* axis, double mm, bool metric) {
 }
 
 }  // namespace
-
-bool Usable(const ProgramContext& context) {
-    return context.cnc.usable();
-}
 
 QString StatusWord(const ProgramContext& context) {
     const MotrixCNC& cnc = context.cnc;

@@ -11,8 +11,6 @@ struct ProgramContext;
 // What the main window shows, computed from the program state so that the rules can be
 // tested without a window. The main window applies them to its controls by object name.
 
-bool Usable(const ProgramContext& context);
-
 // "EMERGENCY STOP", "READY" or "DISABLED".
 QString StatusWord(const ProgramContext& context);
 

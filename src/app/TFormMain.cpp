@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "app/JogPanelWidget.h"
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
 #include "handling/TFormRejectTray.h"
@@ -22,6 +21,7 @@
 #include "project/TFormNewProject.h"
 #include "settings/MachineSettingsStore.h"
 #include "ui_TFormMain.h"
+#include "windowkit/JogPanelWidget.h"
 
 namespace {
 

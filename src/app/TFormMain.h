@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/MainWindowPanel.h"
-#include "app/OperatorPort.h"
-#include "app/ProgramContext.h"
 #include "app/TFormMainDialogs.h"
+#include "context/OperatorPort.h"
+#include "context/ProgramContext.h"
+#include "windowkit/MainWindowPanel.h"
 
 namespace Ui {
 class TFormMain;

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <memory>
 
-#include "app/OperatorPort.h"
+#include "context/OperatorPort.h"
 
 class QTextToSpeech;
 class QWidget;

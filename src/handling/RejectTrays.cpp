@@ -1,6 +1,6 @@
 #include "handling/RejectTrays.h"
 
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "motion/MoveOperations.h"
 #include "settings/NumberText.h"
 

@@ -3,13 +3,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/JogPanelWidget.h"
-#include "app/MainWindowState.h"
-#include "app/ProgramContext.h"
-#include "app/WindowWidgets.h"
+#include "context/ProgramContext.h"
 #include "handling/RejectTrays.h"
 #include "settings/NumberText.h"
 #include "ui_TFormRejectTray.h"
+#include "windowkit/JogPanelWidget.h"
+#include "windowkit/WindowWidgets.h"
 
 TFormRejectTray::TFormRejectTray(ProgramContext& context, QWidget* parent)
     : QDialog(parent), context_(context), ui_(std::make_unique<Ui::TFormRejectTray>()) {

@@ -1,6 +1,6 @@
 #include "motion/Homing.h"
 
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "motion/MoveOperations.h"
 
 bool Home(ProgramContext& context) {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Clock.h"
-#include "app/OperatorPort.h"
+#include "context/Clock.h"
+#include "context/OperatorPort.h"
 #include "settings/MachineSettings.h"
 
 namespace {

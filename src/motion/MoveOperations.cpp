@@ -1,8 +1,8 @@
 #include "motion/MoveOperations.h"
 
-#include "app/Delay.h"
-#include "app/ProgramContext.h"
-#include "app/WindowRefresh.h"
+#include "context/Delay.h"
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "project/BoardControlsWidget.h"
 
-#include "app/DisplayLength.h"
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "project/PanelOperations.h"
 #include "ui_BoardControlsWidget.h"
+#include "windowkit/DisplayLength.h"
 
 BoardControlsWidget::BoardControlsWidget(ProgramContext& context, QWidget* parent)
     : QGroupBox(parent), ui(std::make_unique<Ui::BoardControlsWidget>()), context(context) {

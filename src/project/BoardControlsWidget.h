@@ -3,7 +3,7 @@
 #include <QGroupBox>
 #include <memory>
 
-#include "app/MainWindowPanel.h"
+#include "windowkit/MainWindowPanel.h"
 
 struct ProgramContext;
 class QVBoxLayout;

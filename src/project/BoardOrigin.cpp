@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/DisplayLength.h"
 #include "settings/NumberText.h"
+#include "windowkit/DisplayLength.h"
 
 namespace {
 

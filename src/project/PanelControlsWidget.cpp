@@ -2,8 +2,8 @@
 
 #include <QMainWindow>
 
-#include "app/ProgramContext.h"
-#include "app/WindowRefresh.h"
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
 #include "project/BoardOrigin.h"
 #include "project/PanelOperations.h"
 #include "project/TFormPanelSettings.h"

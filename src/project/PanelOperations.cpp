@@ -1,7 +1,7 @@
 #include "project/PanelOperations.h"
 
-#include "app/ProgramContext.h"
-#include "app/WindowRefresh.h"
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
 #include "motion/MoveOperations.h"
 #include "project/BoardOrigin.h"
 

@@ -2,14 +2,14 @@
 
 #include <QPainter>
 
-#include "app/DisplayLength.h"
-#include "app/ProgramContext.h"
-#include "app/WindowWidgets.h"
+#include "context/ProgramContext.h"
 #include "project/PartList.h"
 #include "project/PartListModel.h"
 #include "project/PartOperations.h"
 #include "settings/NumberText.h"
 #include "ui_PartDetailsWidget.h"
+#include "windowkit/DisplayLength.h"
+#include "windowkit/WindowWidgets.h"
 
 namespace {
 

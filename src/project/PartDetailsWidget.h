@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/MainWindowPanel.h"
+#include "windowkit/MainWindowPanel.h"
 
 struct ProgramContext;
 class PartListModel;

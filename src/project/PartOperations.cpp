@@ -1,12 +1,12 @@
 #include "project/PartOperations.h"
 
-#include "app/DisplayLength.h"
-#include "app/ProgramContext.h"
-#include "app/WindowRefresh.h"
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
 #include "motion/MoveOperations.h"
 #include "motion/Travel.h"
 #include "project/BoardOrigin.h"
 #include "project/PartList.h"
+#include "windowkit/DisplayLength.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "app/ProgramContext.h"
-#include "app/WindowRefresh.h"
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
 #include "project/ProjectFile.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include <QTableWidgetItem>
 
-#include "app/DisplayLength.h"
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "project/PlaceFileImport.h"
 #include "settings/NumberText.h"
 #include "ui_TFormImportPlaceFile.h"
+#include "windowkit/DisplayLength.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QValidator>
 #include <algorithm>
 
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "project/ProjectCommands.h"
 #include "ui_TFormNewProject.h"
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/DisplayLength.h"
-#include "app/ProgramContext.h"
-#include "app/WindowWidgets.h"
+#include "context/ProgramContext.h"
 #include "project/PanelOperations.h"
 #include "ui_TFormPanelSettings.h"
+#include "windowkit/DisplayLength.h"
+#include "windowkit/WindowWidgets.h"
 
 TFormPanelSettings::TFormPanelSettings(ProgramContext& context,
                                        std::function<void()> saveMachineSettings, QWidget* parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OperatorPort.h"
+#include "context/OperatorPort.h"
 #include "settings/MachineSettings.h"
 #include "vision/Image.h"
 #include "vision/VisionState.h"

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <QTemporaryDir>
 
-#include "app/Delay.h"
 #include "app/MainWindowState.h"
-#include "app/ProgramContext.h"
 #include "app/SingleInstance.h"
+#include "context/Delay.h"
+#include "context/ProgramContext.h"
 #include "support/ScriptedOperatorPort.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "support/ScriptedOperatorPort.h"
 #include "support/SimController.h"
 

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "app/OperatorPort.h"
+#include "context/OperatorPort.h"
 
 // Test double of the operator port: records every call as a line ("speak: HELLO",
 // "error: FAILED!") and answers questions and file dialogs from queues (No / empty when the

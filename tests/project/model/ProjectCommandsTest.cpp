@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "ModelTestSupport.h"
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "project/ProjectFile.h"
 #include "support/ScriptedOperatorPort.h"
 

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "ModelTestSupport.h"
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "support/ScriptedOperatorPort.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "app/MainWindowPanel.h"
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "project/BoardOrigin.h"
 #include "support/ScriptedOperatorPort.h"
+#include "windowkit/MainWindowPanel.h"
 
 // The scripted port standing in for the main window: its status and part-list refreshes reach
 // the panels under test as the main window's do (the board origin recomputed first).

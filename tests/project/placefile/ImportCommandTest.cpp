@@ -11,7 +11,7 @@
 
 namespace {
 
-const QString kFixtureFolder = CORVANE_SOURCE_DIR "/../shared/fixtures/place-files";
+const QString kFixtureFolder = CORVANE_SOURCE_DIR "/tests/project/placefile/fixtures";
 
 struct CliRun {
     int exitCode = -1;

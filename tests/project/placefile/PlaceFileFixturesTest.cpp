@@ -10,7 +10,7 @@ using namespace PlaceFile;
 namespace {
 
 // Real exports from public board designs, kept beside the repository.
-const QString kFixtureFolder = CORVANE_SOURCE_DIR "/../shared/fixtures/place-files";
+const QString kFixtureFolder = CORVANE_SOURCE_DIR "/tests/project/placefile/fixtures";
 
 // Component rows each export must give; the formats the import does not read give none.
 const QMap<QString, int> kExpectedRows = {

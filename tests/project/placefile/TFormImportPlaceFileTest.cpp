@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 #include "support/ScriptedOperatorPort.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "app/Delay.h"
+#include "context/Delay.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 
 namespace {
 

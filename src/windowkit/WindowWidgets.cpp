@@ -1,4 +1,4 @@
-#include "app/WindowWidgets.h"
+#include "windowkit/WindowWidgets.h"
 
 #include <QApplication>
 #include <QScreen>

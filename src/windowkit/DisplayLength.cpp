@@ -1,4 +1,4 @@
-#include "app/DisplayLength.h"
+#include "windowkit/DisplayLength.h"
 
 #include "settings/NumberText.h"
 

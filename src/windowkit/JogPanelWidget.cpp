@@ -1,10 +1,9 @@
-#include "app/JogPanelWidget.h"
+#include "windowkit/JogPanelWidget.h"
 
 #include <QGridLayout>
 #include <QPushButton>
 
-#include "app/MainWindowState.h"
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 
 JogPanelWidget::JogPanelWidget(ProgramContext& context, Options options, QWidget* parent)
     : QGroupBox("Jog Control", parent), context_(context), options_(std::move(options)) {

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "app/Clock.h"
-#include "app/OperatorPort.h"
+#include "context/Clock.h"
+#include "context/OperatorPort.h"
 #include "motion/MotrixCNC.h"
 #include "project/ProjectState.h"
 #include "settings/MachineSettings.h"
@@ -41,3 +41,8 @@ struct ProgramContext {
     QString ProjectsRoot;  // both end with a path separator
     QString SystemSettingsFolder;
 };
+
+// The machine accepts commands: controller found and ready, and no emergency stop.
+inline bool Usable(const ProgramContext& context) {
+    return context.cnc.usable();
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ProgramContext.h"
+#include "context/ProgramContext.h"
 
 // The main window's refreshes after a change of project or machine state: the part list
 // first when the list or the current part changed, then the status, then the buttons.
