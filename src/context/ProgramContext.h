@@ -7,7 +7,10 @@
 #include "motion/MotrixCNC.h"
 #include "project/ProjectState.h"
 #include "settings/MachineSettings.h"
+#include "vision/FrameSource.h"
 #include "vision/VisionState.h"
+
+class VisionTestDisplay;
 
 // Flags of the placement cycle and what the nozzle holds.
 struct CycleState {
@@ -35,8 +38,10 @@ struct ProgramContext {
     MotrixCNC cnc;  // controller state, commanded position, home offsets, outputs
     ProjectState project;
     CycleState cycle;
-    VisionState vision;      // the reference and camera images and the last search's results
-    int SelectedCamera = 0;  // 0 down-looking, 1 up-looking camera shown
+    VisionState vision;  // the reference and camera images and the last search's results
+    FrameSource* cameras = nullptr;                  // none: every capture fails
+    VisionTestDisplay* visionTestDisplay = nullptr;  // the "Vision Test" window
+    int SelectedCamera = 0;                          // 0 down-looking, 1 up-looking camera shown
     bool DisplayMetric = true;
     QString ProjectsRoot;  // both end with a path separator
     QString SystemSettingsFolder;

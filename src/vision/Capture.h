@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include "vision/Image.h"
+#include "vision/VisualCorrelation.h"
+
+struct ProgramContext;
+
+// Replaces ImageDownlooking (ImageUplooking) with the camera's current frame. False when the
+// camera gives no frame: the old image stays, so no search ever runs on a stale frame
+// without the caller knowing.
+bool CaptureDownlooking(ProgramContext& context);
+bool CaptureUplooking(ProgramContext& context);
+
+// What a search needs, taken from the program context.
+VisionContext VisionOf(ProgramContext& context);
+
+// The snap file meant by `path`: the exact name when it exists, else a file of the same
+// folder whose name differs only in letter case (snaps are written as ".Bmp" and "Home.BMP"
+// and named in any case by older files); empty when there is none.
+QString ResolveSnapPath(const QString& path);
+
+// Loads the snap at `path` (resolved as above) into `image`. False, with `image` empty, when
+// the file is missing or cannot be read as a picture.
+bool LoadSnap(const QString& path, ImagePtr& image);
