@@ -9,6 +9,7 @@
 
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
+#include "context/SettingsPersistence.h"
 #include "handling/TFormRejectTray.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
@@ -19,7 +20,6 @@
 #include "project/ProjectCommands.h"
 #include "project/TFormImportPlaceFile.h"
 #include "project/TFormNewProject.h"
-#include "settings/MachineSettingsStore.h"
 #include "ui_TFormMain.h"
 #include "windowkit/JogPanelWidget.h"
 
@@ -60,11 +60,11 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
                      SettingsStoreOpener openStore, OperatorPort* people)
     : context_(clock, *this),
       ui_(std::make_unique<Ui::TFormMain>()),
-      openStore_(std::move(openStore)),
       dialogs_(this),
       people_(people),
       TimerStartup(new QTimer(this)) {
     ui_->setupUi(this);
+    context_.openSettingsStore = std::move(openStore);
     context_.cnc.attach(std::move(api));
     ui_->ButtonEmergencyStop->setIcon(emergencyStopIcon());
     TimerStartup->setObjectName("TimerStartup");
@@ -168,7 +168,7 @@ void TFormMain::formShow() {
     context_.project.ProjectName.clear();
     context_.project.ProjectFolder.clear();
     SetUpProjectFolders(context_);
-    LoadMachineSettings(*openStore_(), context_.settings);
+    LoadMachineSettings(context_);
     context_.DisplayMetric = true;
     context_.SelectedCamera = 0;
     ReopenLastProject(context_);  // refreshes the part list, status and buttons
@@ -286,7 +286,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::saveMachineSettings() {
-    SaveMachineSettings(*openStore_(), context_.settings);
+    SaveMachineSettings(context_);
 }
 
 void TFormMain::processEvents() {

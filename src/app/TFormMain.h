@@ -74,7 +74,6 @@ private:
 
     ProgramContext context_;
     std::unique_ptr<Ui::TFormMain> ui_;
-    SettingsStoreOpener openStore_;
     TFormMainDialogs dialogs_;
     OperatorPort* people_;
     QTimer* TimerStartup;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
+#include <functional>
+#include <memory>
 
 #include "context/Clock.h"
 #include "context/OperatorPort.h"
@@ -45,6 +48,8 @@ struct ProgramContext {
     bool DisplayMetric = true;
     QString ProjectsRoot;  // both end with a path separator
     QString SystemSettingsFolder;
+    // Opens the machine settings store afresh for each load or save; unset: nothing is stored.
+    std::function<std::unique_ptr<QSettings>()> openSettingsStore;
 };
 
 // The machine accepts commands: controller found and ready, and no emergency stop.

@@ -1,0 +1,11 @@
+#pragma once
+
+struct ProgramContext;
+
+// The machine settings of the context and its store (ProgramContext::openSettingsStore).
+// Saves give false when the store cannot be written (or there is none); the file on disk is
+// then left as it was.
+void LoadMachineSettings(ProgramContext& context);
+bool SaveMachineSettings(ProgramContext& context);
+// Only "Current Nozzle" and "Vision Test Mode", as the nozzle changer keeps them up to date.
+bool SaveCurrentStatus(ProgramContext& context);
