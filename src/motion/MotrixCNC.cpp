@@ -19,10 +19,13 @@ constexpr int kRefusalLimit = 3;
 constexpr double kMotionTimeMargin = 10.0;
 constexpr double kPollInterval = 0.001;
 
-bool refusedUnderStop(std::int32_t code) {
-    switch (code) {
-        case 7:
+// Motion and output-on codes the controller layer refuses while the stop is latched. Switching
+// an output off passes: the stop must be able to take the vacuum and the actuator down.
+bool refusedUnderStop(const ControllerCommand& command) {
+    switch (command.Code) {
         case 11:
+            return command.OutputOn != 0;
+        case 7:
         case 12:
         case 13:
         case 14:
@@ -55,7 +58,7 @@ std::uint8_t MotrixCNC::ExecuteControllerCommand(const ControllerCommand& comman
         return ResultRefused;
     }
     const std::uint8_t status =
-        EmergencyStop && refusedUnderStop(local.Code) ? StatusRefusedUnderStop : callLibrary(local);
+        EmergencyStop && refusedUnderStop(local) ? StatusRefusedUnderStop : callLibrary(local);
     if (status <= 211 || (status >= 214 && status <= 232) || status == 235) {
         return ResultAccepted;
     }
@@ -225,7 +228,7 @@ bool MotrixCNC::sendUntilAccepted(const ControllerCommand& command) {
         }
         if (result == ResultRefused) {
             // Nothing changes a latched stop while this loop runs: give up at once.
-            if (!ControllerFound || (EmergencyStop && refusedUnderStop(command.Code))) {
+            if (!ControllerFound || (EmergencyStop && refusedUnderStop(command))) {
                 return false;
             }
             if (++refusals >= kRefusalLimit) {

@@ -65,19 +65,27 @@ TEST_F(DispatcherTest, CodesWithoutACallAreAcceptedWithoutReachingTheLibrary) {
     EXPECT_EQ(cnc.InputBits, 250);
 }
 
-TEST_F(DispatcherTest, LatchedStopRefusesMotionAndOutputCodesButPassesTheRest) {
+TEST_F(DispatcherTest, LatchedStopRefusesMotionAndOutputOnButPassesOutputOffAndTheRest) {
     answer(235);
     cnc.EmergencyStop = true;
-    for (int code : {7, 11, 12, 13, 14, 15, 16, 17, 20, 24}) {
+    for (int code : {7, 12, 13, 14, 15, 16, 17, 20, 24}) {
         EXPECT_EQ(send(code), ResultRefused) << "code " << code;
     }
+    ControllerCommand output;
+    output.Code = 11;
+    output.OutputMask = kOutputMasks[OutputVacuum];
+    output.OutputOn = 1;
+    EXPECT_EQ(cnc.ExecuteControllerCommand(output), ResultRefused);
     EXPECT_TRUE(calls().empty());
+    output.OutputOn = 0;
+    EXPECT_EQ(cnc.ExecuteControllerCommand(output), ResultAccepted);
     for (int code : {5, 8, 9, 10, 18, 19}) {
         send(code);
     }
-    EXPECT_EQ(calls(), (std::vector<std::string>{"MotrixGetPosition", "MotrixEndCurrentMove",
-                                                 "MotrixEmStop", "MotrixSetPosition",
-                                                 "MotrixSetFeedOverride", "MotrixSetMaxSPS"}));
+    EXPECT_EQ(calls(),
+              (std::vector<std::string>{"MotrixSetOutput", "MotrixGetPosition",
+                                        "MotrixEndCurrentMove", "MotrixEmStop", "MotrixSetPosition",
+                                        "MotrixSetFeedOverride", "MotrixSetMaxSPS"}));
 }
 
 TEST_F(DispatcherTest, NothingReachesTheLibraryWhileTheControllerIsNotFound) {
@@ -166,15 +174,27 @@ TEST_F(ControllerTest, EndlessBusyAnswersGiveUpWithinTheSendBound) {
     EXPECT_FALSE(cnc.ControllerReady);
 }
 
-TEST_F(ControllerTest, UnderALatchedStopAnOutputIsRefusedAndStaysOnForTheNextTry) {
+TEST_F(ControllerTest, UnderALatchedStopOutputsGoOffButNeverOn) {
     cnc.SetVacuumOutput(true);
-    ASSERT_TRUE(cnc.OutputState[OutputVacuum]);
+    cnc.SetFeederOutput(true);
+    ASSERT_TRUE(sim.outputOn(16 | 8));
     cnc.EmergencyStop = true;
     sim.clearLog();
+
     cnc.SetVacuumOutput(false);
-    EXPECT_TRUE(cnc.OutputState[OutputVacuum]);
+    EXPECT_FALSE(cnc.OutputState[OutputVacuum]);
+    EXPECT_FALSE(sim.outputOn(16));
+    ASSERT_EQ(outputCommands().size(), 1u);
+    EXPECT_EQ(outputCommands()[0].args[0], 16);
+    EXPECT_EQ(outputCommands()[0].args[1], 0);
+
+    sim.clearLog();
+    cnc.SetBlowOutput(true);
+    EXPECT_FALSE(cnc.OutputState[OutputBlow]);
     EXPECT_TRUE(outputCommands().empty());  // refused before the library
-    EXPECT_TRUE(cnc.ControllerReady);       // a refusal under stop is no controller fault
+    EXPECT_FALSE(sim.outputOn(32));
+    EXPECT_TRUE(sim.outputOn(8));
+    EXPECT_TRUE(cnc.ControllerReady);  // a refusal under stop is no controller fault
     EXPECT_TRUE(port.callsStartingWith("error: ").isEmpty());
 }
 
