@@ -8,7 +8,7 @@ bool Home(ProgramContext& context) {
     MotrixCNC& cnc = context.cnc;
     const MachineSettings& settings = context.settings;
     port.processEvents();
-    cnc.RunHomingSequence();
+    const bool sequenceDone = cnc.RunHomingSequence();
     port.updateStatus();
     port.updateButtons();
     port.processEvents();
@@ -16,7 +16,7 @@ bool Home(ProgramContext& context) {
     cnc.HomeOffsetY = settings.home1Y;
     // The camera correction of the home position arrives with the cameras; until then the
     // offsets are the taught Home 1 position.
-    const bool homed = true;
+    const bool homed = sequenceDone;
     port.processEvents();
     MoveHomeRelativeWithNozzleProtection(context, settings.parkX, settings.parkY,
                                          settings.home1Z - settings.homeZ, 0,

@@ -256,9 +256,9 @@ void MotrixCNC::expectMotion(double steps, int speed) {
     motionTimeBound_ = 2 * seconds + kMotionTimeMargin;
 }
 
-void MotrixCNC::RunHomingSequence() {
+bool MotrixCNC::RunHomingSequence() {
     if (!ControllerFound || !ControllerReady || !WaitForMotionComplete()) {
-        return;
+        return false;
     }
     HomeOffsetX = settings_.home1X;
     HomeOffsetY = settings_.home1Y;
@@ -287,8 +287,21 @@ void MotrixCNC::RunHomingSequence() {
         expectMotion(400, 300);
         return sendUntilAccepted(command) && WaitForMotionComplete();
     };
-    home(12, 300) && home(15, 5000) && zeroPosition() && backOff(0) && backOff(400) &&
-        home(15, 300) && zeroPosition() && WaitForMotionComplete();
+    return home(12, 300) && home(15, 5000) && zeroPosition() && backOff(0) && backOff(400) &&
+           home(15, 300) && zeroPosition() && WaitForMotionComplete();
+}
+
+// The commanded position is program state; the controller may stand elsewhere (after homing it
+// stands at its new zero), so the longer of both travels bounds the motion.
+double MotrixCNC::longestTravelSteps(const std::array<std::int32_t, 4>& to) const {
+    const auto commanded = toSteps(CommandedX, CommandedY, CommandedZ, CommandedA);
+    double longest = 0;
+    for (std::size_t axis = 0; axis < to.size(); ++axis) {
+        const double target = to[axis];
+        longest = std::max(
+            {longest, std::abs(target - commanded[axis]), std::abs(target - PositionSteps[axis])});
+    }
+    return longest;
 }
 
 double MotrixCNC::travelSpanSteps() const {
@@ -312,7 +325,8 @@ void MotrixCNC::setCommanded(double x, double y, double z, double a) {
 }
 
 bool MotrixCNC::MoveMachine(double x, double y, double z, double a, int speed) {
-    if (!ControllerFound || !ControllerReady) {
+    // Below one step a second a motion would never finish: refused before anything is sent.
+    if (!ControllerFound || !ControllerReady || speed < 1) {
         return false;
     }
     if (!WaitForMotionComplete()) {
@@ -337,12 +351,7 @@ bool MotrixCNC::MoveMachine(double x, double y, double z, double a, int speed) {
         setCommanded(x, y, z, a);
         return false;
     }
-    const auto from = toSteps(CommandedX, CommandedY, CommandedZ, CommandedA);
     const auto to = toSteps(x, y, z, a);
-    double longest = 0;
-    for (std::size_t axis = 0; axis < to.size(); ++axis) {
-        longest = std::max(longest, std::abs(double(to[axis]) - double(from[axis])));
-    }
     ControllerCommand command;
     command.Code = 13;
     command.Speed = speed;
@@ -351,7 +360,7 @@ bool MotrixCNC::MoveMachine(double x, double y, double z, double a, int speed) {
     command.Y = to[1];
     command.Z = to[2];
     command.A = to[3];
-    expectMotion(longest, speed);
+    expectMotion(longestTravelSteps(to), speed);
     const bool sent = sendUntilAccepted(command);
     const bool finished = sent && WaitForMotionComplete();
     setCommanded(x, y, z, a);
@@ -363,7 +372,8 @@ bool MotrixCNC::MoveHomeFrame(double x, double y, double z, double a, int speed)
 }
 
 bool MotrixCNC::MoveHomeFrameZSafe(double x, double y, double z, double a, int speed) {
-    if (CommandedZ > 0 || z > 0) {
+    // Both tests in the machine frame: the target is lowered when its machine Z is below 0.
+    if (CommandedZ > 0 || z + settings_.homeZ > 0) {
         return MoveMachine(CommandedX, CommandedY, 0, a, speed) &&
                MoveHomeFrame(x, y, -settings_.homeZ, a, speed) && MoveHomeFrame(x, y, z, a, speed);
     }
