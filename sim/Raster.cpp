@@ -151,32 +151,81 @@ std::uint32_t mix121(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
     return kOpaque | redBlue | green;
 }
 
-// One pass of a box blur along a line of `count` pixels `stride` apart.
-void boxBlurLine(std::uint32_t* line, int count, std::ptrdiff_t stride, int radius,
-                 std::vector<std::uint32_t>& source) {
-    source.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        source[static_cast<std::size_t>(i)] = line[i * stride];
+// Running channel sums of a box blur: red and blue in two 16-bit lanes, green alone.
+struct BoxSums {
+    std::uint32_t redBlue = 0;
+    std::uint32_t green = 0;
+
+    void add(std::uint32_t pixel) {
+        redBlue += pixel & kRedBlue;
+        green += (pixel >> 8) & 0xFF;
     }
-    const auto at = [&](int i) {
-        return source[static_cast<std::size_t>(std::clamp(i, 0, count - 1))];
+    void remove(std::uint32_t pixel) {
+        redBlue -= pixel & kRedBlue;
+        green -= (pixel >> 8) & 0xFF;
+    }
+    // The mean, with `scale` = 2^24 / pixels in the box.
+    std::uint32_t mean(std::uint64_t scale) const {
+        const auto channel = [scale](std::uint32_t sum) {
+            return static_cast<std::uint32_t>((sum * scale) >> 24);
+        };
+        return kOpaque | (channel(redBlue >> 16) << 16) | (channel(green) << 8) |
+               channel(redBlue & 0xFFFF);
+    }
+};
+
+std::uint64_t boxScale(int radius) {
+    const auto count = static_cast<std::uint64_t>(2 * radius + 1);
+    return ((1ULL << 24) + count - 1) / count;
+}
+
+// Blurs each row with a box of 2 radius + 1 pixels; the edge pixels repeat beyond the edges.
+void boxBlurRows(const FrameBuffer& frame, int radius) {
+    const std::uint64_t scale = boxScale(radius);
+    std::vector<std::uint32_t> padded(static_cast<std::size_t>(frame.width + 2 * radius));
+    for (int y = 0; y < frame.height; ++y) {
+        std::uint32_t* row = frame.row(y);
+        std::fill(padded.begin(), padded.begin() + radius, row[0]);
+        std::copy(row, row + frame.width, padded.begin() + radius);
+        std::fill(padded.end() - radius, padded.end(), row[frame.width - 1]);
+        BoxSums sums;
+        for (int i = 0; i < 2 * radius; ++i) {
+            sums.add(padded[static_cast<std::size_t>(i)]);
+        }
+        for (int x = 0; x < frame.width; ++x) {
+            sums.add(padded[static_cast<std::size_t>(x + 2 * radius)]);
+            row[x] = sums.mean(scale);
+            sums.remove(padded[static_cast<std::size_t>(x)]);
+        }
+    }
+}
+
+// The same down the columns, a whole row at a time.
+void boxBlurColumns(const FrameBuffer& frame, int radius) {
+    const std::uint64_t scale = boxScale(radius);
+    const std::vector<std::uint32_t> source(
+        frame.pixels, frame.pixels + static_cast<std::ptrdiff_t>(frame.width) * frame.height);
+    const auto sourceRow = [&](int y) {
+        return source.data() +
+               static_cast<std::ptrdiff_t>(std::clamp(y, 0, frame.height - 1)) * frame.width;
     };
-    const std::uint64_t multiplier = ((1ULL << 24) + 2 * radius) / (2 * radius + 1);
-    std::uint32_t sums[3] = {0, 0, 0};
-    for (int i = -radius; i <= radius; ++i) {
-        for (int channel = 0; channel < 3; ++channel) {
-            sums[channel] += (at(i) >> (8 * channel)) & 0xFF;
+    std::vector<BoxSums> sums(static_cast<std::size_t>(frame.width));
+    for (int y = -radius; y < radius; ++y) {
+        const std::uint32_t* row = sourceRow(y);
+        for (int x = 0; x < frame.width; ++x) {
+            sums[static_cast<std::size_t>(x)].add(row[x]);
         }
     }
-    for (int i = 0; i < count; ++i) {
-        std::uint32_t pixel = kOpaque;
-        for (int channel = 0; channel < 3; ++channel) {
-            pixel |= static_cast<std::uint32_t>((sums[channel] * multiplier) >> 24)
-                     << (8 * channel);
-            sums[channel] += ((at(i + radius + 1) >> (8 * channel)) & 0xFF) -
-                             ((at(i - radius) >> (8 * channel)) & 0xFF);
+    for (int y = 0; y < frame.height; ++y) {
+        const std::uint32_t* entering = sourceRow(y + radius);
+        const std::uint32_t* leaving = sourceRow(y - radius);
+        std::uint32_t* out = frame.row(y);
+        for (int x = 0; x < frame.width; ++x) {
+            BoxSums& column = sums[static_cast<std::size_t>(x)];
+            column.add(entering[x]);
+            out[x] = column.mean(scale);
+            column.remove(leaving[x]);
         }
-        line[i * stride] = pixel;
     }
 }
 
@@ -271,13 +320,8 @@ void defocus(const FrameBuffer& frame, int radius) {
     if (radius < 1) {
         return;
     }
-    std::vector<std::uint32_t> source;
-    for (int y = 0; y < frame.height; ++y) {
-        boxBlurLine(frame.row(y), frame.width, 1, radius, source);
-    }
-    for (int x = 0; x < frame.width; ++x) {
-        boxBlurLine(frame.pixels + x, frame.height, frame.width, radius, source);
-    }
+    boxBlurRows(frame, radius);
+    boxBlurColumns(frame, radius);
 }
 
 NoiseField::NoiseField(int width, int height, int amplitude, std::uint64_t seed)
