@@ -37,6 +37,19 @@ Vec2 WorldLayout::boardPoint(int board, Vec2 local) const {
     return pivot + world_->errors.boardOffset + turned(nominal - pivot, rotation_);
 }
 
+bool WorldLayout::onBoard(Vec2 point) const {
+    const Vec2 pivot = world_->panel.origin;
+    const Vec2 nominal = pivot + turned(point - pivot - world_->errors.boardOffset, -rotation_);
+    const Vec2 size = world_->board.size;
+    for (int board = 1; board <= world_->panel.boardCount(); ++board) {
+        const Vec2 local = nominal - nominalBoardOrigin(board);
+        if (local.x >= 0 && local.y >= 0 && local.x <= size.x && local.y <= size.y) {
+            return true;
+        }
+    }
+    return false;
+}
+
 Vec2 WorldLayout::pocketPosition(int feeder, int pocket, int advanced) const {
     const FeederSpec& spec = world_->feeders[static_cast<std::size_t>(feeder)];
     const int index = pocket - 1;

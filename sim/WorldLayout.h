@@ -25,6 +25,8 @@ public:
 
     // Board `board` (1-based) as it truly lies: a board-relative point in machine mm.
     Vec2 boardPoint(int board, Vec2 local) const;
+    // True when `point` lies on one of the panel's boards.
+    bool onBoard(Vec2 point) const;
     // Its nominal origin, where the panel would put it without the injected error.
     Vec2 nominalBoardOrigin(int board) const;
     double boardAngle() const { return rotation_; }

@@ -187,7 +187,7 @@ void WorldState::drop(const HeadPose& pose) {
 // A reject tray takes what falls into it; otherwise the nearest pad of the part's kind within
 // the pad tolerance; otherwise the part lies on the table.
 Drop WorldState::classified(Drop drop, double undersideZ) const {
-    double surfaceZ = world_->tableZ;
+    double surfaceZ = layout_->onBoard(drop.position) ? world_->board.surfaceZ : world_->tableZ;
     for (std::size_t i = 0; i < world_->rejectTrays.size(); ++i) {
         if (inside(drop.position, world_->rejectTrays[i])) {
             drop.place = DropPlace::RejectTray;
@@ -204,7 +204,6 @@ Drop WorldState::classified(Drop drop, double undersideZ) const {
                 nearest = distance;
                 drop.place = DropPlace::Board;
                 drop.pad = static_cast<int>(i);
-                surfaceZ = world_->board.surfaceZ;
             }
         }
     }
