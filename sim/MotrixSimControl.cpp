@@ -14,6 +14,7 @@ using motrix_sim::simulator;
 using motrix_sim::SimWorld;
 using motrix_sim::StepPointers;
 using motrix_sim::VirtualMachine;
+using motrix_sim::worldToJson;
 
 namespace {
 
@@ -109,32 +110,29 @@ int MotrixSimLoadWorld(const char* json, char* error, int errorSize) {
 }
 
 int MotrixSimWorldJson(char* buffer, int size) {
-    return copyText(simulator().reportWorld([](const SimWorld& world, const HeadPose&, int) {
-        return motrix_sim::worldToJson(world.world());
-    }),
-                    buffer, size);
+    const std::string report = simulator().reportWorld(
+        [](const SimWorld& world, const HeadPose&, int) { return worldToJson(world.world()); });
+    return copyText(report, buffer, size);
 }
 
 int MotrixSimDropRecord(char* buffer, int size) {
-    return copyText(simulator().reportWorld([](const SimWorld& world, const HeadPose&, int) {
-        return world.dropsJson();
-    }),
-                    buffer, size);
+    const std::string report = simulator().reportWorld(
+        [](const SimWorld& world, const HeadPose&, int) { return world.dropsJson(); });
+    return copyText(report, buffer, size);
 }
 
 int MotrixSimWorldState(char* buffer, int size) {
-    return copyText(
+    const std::string report =
         simulator().reportWorld([](const SimWorld& world, const HeadPose& pose, int outputs) {
             return world.stateJson(pose, outputs);
-        }),
-        buffer, size);
+        });
+    return copyText(report, buffer, size);
 }
 
 int MotrixSimPadTargets(char* buffer, int size) {
-    return copyText(simulator().reportWorld([](const SimWorld& world, const HeadPose&, int) {
-        return world.padsJson();
-    }),
-                    buffer, size);
+    const std::string report = simulator().reportWorld(
+        [](const SimWorld& world, const HeadPose&, int) { return world.padsJson(); });
+    return copyText(report, buffer, size);
 }
 
 }  // extern "C"

@@ -82,7 +82,7 @@ std::uint32_t blend(std::uint32_t dst, std::uint32_t src, std::uint32_t alpha) {
     return kOpaque | redBlue | green;
 }
 
-// Signed distance from the shape's edge (negative inside) at pixel (x, row).
+// A shape's extent along one pixel row, and what its edge distance needs there.
 struct RowGeometry {
     Span outer;  // pixels the shape touches
     Span inner;  // pixels it covers completely
@@ -114,6 +114,7 @@ RowGeometry rowGeometry(const PixelShape& p, double y) {
     return row;
 }
 
+// Signed distance from the shape's edge (negative inside) at pixel x of the row.
 double edgeDistance(const PixelShape& p, const RowGeometry& row, double x) {
     if (p.type == Shape::Type::Box) {
         const double u = std::abs(p.eux * x + row.bu) - p.hu;
