@@ -63,7 +63,7 @@ TEST(SnapBox, OtherFrameSizesAreCutAroundTheirOwnCentre) {
         EXPECT_LT(window.Right, frame.width());
         EXPECT_LT(window.Top, frame.height());
     }
-X
+    // A 16:9 frame is shown 576 px high: the box's 100 px are 125 frame rows.
     const WindowBounds wide = SnapWindowInFrame(box, control, QSize(1280, 720));
     EXPECT_NEAR(wide.height(), 100 * 720.0 / 576, 2);
     // A box taller than the letterboxed picture is held to the frame.
