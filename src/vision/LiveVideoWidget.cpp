@@ -111,7 +111,14 @@ void LiveVideoWidget::UpdateCameraSelection() {
 
 QSize LiveVideoWidget::frameSizeOf(CameraRole role) const {
     const QImage& frame = panelOf(role)->image();
-    return frame.isNull() ? kDefaultFrame : frame.size();
+    if (!frame.isNull()) {
+        return frame.size();
+    }
+    const TWCamera& camera = cameras_.camera(role);
+    if (camera.GetActive()) {
+        return QSize(camera.GetFormat().Width, camera.GetFormat().Height);
+    }
+    return kDefaultFrame;
 }
 
 void LiveVideoWidget::UpdateVideoGridRulers() {

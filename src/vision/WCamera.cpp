@@ -110,9 +110,11 @@ void TWCamera::SetActive(bool active) {
         return;
     }
     if (!active) {
+        // The device is released, so a camera unplugged meanwhile is noticed at the next start.
         active_ = false;
         if (backend_) {
             backend_->stop();
+            backend_.reset();
         }
         emit imageAvailable();  // the live picture goes blank
         return;
@@ -123,6 +125,7 @@ void TWCamera::SetActive(bool active) {
     }
     backend.start(format_);
     active_ = true;
+    emit imageAvailable();
 }
 
 bool TWCamera::CurrentImage(QImage& frame) {
