@@ -62,6 +62,7 @@ TFormVisionSettings::TFormVisionSettings(ProgramContext& context, CameraSet& cam
     connect(ui_->RadioButtonDownCamera, &QRadioButton::clicked, this, [this] { selectCamera(0); });
     connect(ui_->RadioButtonUpCamera, &QRadioButton::clicked, this, [this] { selectCamera(1); });
     connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
+    adjustSize();  // sized before the first show, so its placement at the top right holds
 }
 
 TFormVisionSettings::~TFormVisionSettings() = default;
