@@ -162,7 +162,8 @@ void PartDetailsWidget::ClearDetails() {
 
 void PartDetailsWidget::ShowSnap() {
     // Snaps are written as ".Bmp" but named ".bmp" here: the resolver finds either spelling.
-    const QString path = ResolveSnapPath(FeederSnapPath(context.project, context.SystemSettingsFolder));
+    const QString path =
+        ResolveSnapPath(FeederSnapPath(context.project, context.SystemSettingsFolder));
     QPixmap snap;
     if (path.isEmpty() || !snap.load(path)) {
         ShowNoSnap();

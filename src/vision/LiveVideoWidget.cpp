@@ -123,8 +123,9 @@ QSize LiveVideoWidget::frameSizeOf(CameraRole role) const {
 
 void LiveVideoWidget::UpdateVideoGridRulers() {
     const CameraRole role = context_.SelectedCamera == 1 ? CameraRole::Up : CameraRole::Down;
-    const double viewWidth = role == CameraRole::Up ? context_.settings.uplookingCameraViewWidthMM
-                                                    : context_.settings.downlookingCameraViewWidthMM;
+    const double viewWidth = role == CameraRole::Up
+                                 ? context_.settings.uplookingCameraViewWidthMM
+                                 : context_.settings.downlookingCameraViewWidthMM;
     const QRect panel = panelOf(role)->geometry();
     const std::optional<RulerLayout> layout = LayOutRulers(panel, frameSizeOf(role), viewWidth);
     laidOutCamera_ = context_.SelectedCamera;

@@ -147,7 +147,8 @@ private:
 QList<TWVideoCaptureDevice> QtCameraProvider::devices() {
     QList<TWVideoCaptureDevice> devices;
     for (const QCameraDevice& device : QMediaDevices::videoInputs()) {
-        devices.append({device.description(), device.description(), QString::fromUtf8(device.id())});
+        devices.append(
+            {device.description(), device.description(), QString::fromUtf8(device.id())});
     }
     return devices;
 }

@@ -10,10 +10,10 @@ const char* const SimCameraProvider::kUpName = "Simulated Up Camera";
 SimCameraCalls SimCameraCalls::Of(const MotrixApi* api) {
     SimCameraCalls calls;
     if (api) {
-        calls.size = reinterpret_cast<decltype(calls.size)>(
-            api->resolveOptional("MotrixSimCameraSize"));
-        calls.frame = reinterpret_cast<decltype(calls.frame)>(
-            api->resolveOptional("MotrixSimCameraFrame"));
+        calls.size =
+            reinterpret_cast<decltype(calls.size)>(api->resolveOptional("MotrixSimCameraSize"));
+        calls.frame =
+            reinterpret_cast<decltype(calls.frame)>(api->resolveOptional("MotrixSimCameraFrame"));
     }
     return calls;
 }

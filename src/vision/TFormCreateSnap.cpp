@@ -71,8 +71,9 @@ void TFormCreateSnap::showEvent(QShowEvent* event) {
 
 void TFormCreateSnap::layOutOverlay() {
     const QRect picture = ui_->ImageMain->geometry();
-    const double viewWidth = camera_ == CameraRole::Up ? context_.settings.uplookingCameraViewWidthMM
-                                                       : context_.settings.downlookingCameraViewWidthMM;
+    const double viewWidth = camera_ == CameraRole::Up
+                                 ? context_.settings.uplookingCameraViewWidthMM
+                                 : context_.settings.downlookingCameraViewWidthMM;
     const std::optional<RulerLayout> layout =
         LayOutRulers(picture, ui_->ImageMain->image().size(), viewWidth);
     PanelReferenceCrosshairX->setGeometry(picture.left(), picture.top() + picture.height() / 2,
@@ -102,7 +103,8 @@ void TFormCreateSnap::ImageMainMouseDown(QPoint position) {
 }
 
 void TFormCreateSnap::ButtonOkClick() {
-    ActionResult = SaveSnap(context_, *ImageSnap, window_, destination_, SpecialFilename, &FileName);
+    ActionResult =
+        SaveSnap(context_, *ImageSnap, window_, destination_, SpecialFilename, &FileName);
     if (ActionResult) {
         QImage cut;
         const ImagePtr shown = copyWindow(*ImageSnap, window_);

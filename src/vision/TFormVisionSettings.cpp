@@ -107,7 +107,8 @@ void TFormVisionSettings::connectEdits() {
          &M::downlookingCameraEnlargementMM},
         {ui_->EditUplookingViewWidthInMM, false, 3, between(1, 100), &M::uplookingCameraViewWidthMM,
          nullptr, After::Rulers},
-        {ui_->EditUplookingSettlingDelay, false, 3, between(0, 5), &M::uplookingCameraSettlingDelay},
+        {ui_->EditUplookingSettlingDelay, false, 3, between(0, 5),
+         &M::uplookingCameraSettlingDelay},
         {ui_->EditUplookingEnlargementMM, true, 0, within(1, 9), nullptr,
          &M::uplookingCameraEnlargementMM},
         {ui_->EditAngleTestLimit, true, 0, within(11, 89), nullptr,
@@ -273,8 +274,10 @@ void TFormVisionSettings::stopCamera(CameraRole role) {
 
 void TFormVisionSettings::selectStored(CameraRole role) {
     const bool up = role == CameraRole::Up;
-    QString device = up ? context_.settings.cameraUpDeviceName : context_.settings.cameraDownDeviceName;
-    QString format = up ? context_.settings.cameraUpFormatName : context_.settings.cameraDownFormatName;
+    QString device =
+        up ? context_.settings.cameraUpDeviceName : context_.settings.cameraDownDeviceName;
+    QString format =
+        up ? context_.settings.cameraUpFormatName : context_.settings.cameraDownFormatName;
     QComboBox* devices = deviceList(role);
     if (device.isEmpty()) {
         // Nothing chosen yet: on the simulator its own camera is the obvious choice.

@@ -58,6 +58,6 @@ QRectF ShownPictureRect(const QRectF& area, QSize frame) {
     const double scale = std::min(area.width() / frame.width(), area.height() / frame.height());
     const double width = frame.width() * scale;
     const double height = frame.height() * scale;
-    return QRectF(area.left() + (area.width() - width) / 2, area.top() + (area.height() - height) / 2,
-                  width, height);
+    return QRectF(area.left() + (area.width() - width) / 2,
+                  area.top() + (area.height() - height) / 2, width, height);
 }

@@ -49,10 +49,14 @@ void PlaceRulerPanels(QWidget* parent, const std::optional<RulerLayout>& layout)
         }
         return member(*layout);
     };
-    place(parent, "PanelVideoCrossHairXSmall", at([](const RulerLayout& l) { return l.crossHairXSmall; }));
-    place(parent, "PanelVideoCrossHairYSmall", at([](const RulerLayout& l) { return l.crossHairYSmall; }));
+    place(parent, "PanelVideoCrossHairXSmall",
+          at([](const RulerLayout& l) { return l.crossHairXSmall; }));
+    place(parent, "PanelVideoCrossHairYSmall",
+          at([](const RulerLayout& l) { return l.crossHairYSmall; }));
     for (int index = 0; index < 2 * RulerLayout::kTicksPerSide; ++index) {
-        place(parent, tickName('V', index), at([index](const RulerLayout& l) { return l.v[index]; }));
-        place(parent, tickName('H', index), at([index](const RulerLayout& l) { return l.h[index]; }));
+        place(parent, tickName('V', index),
+              at([index](const RulerLayout& l) { return l.v[index]; }));
+        place(parent, tickName('H', index),
+              at([index](const RulerLayout& l) { return l.h[index]; }));
     }
 }

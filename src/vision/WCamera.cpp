@@ -33,7 +33,9 @@ QList<ListedDevice> listDevices(const CameraProviders& providers) {
 QString CameraFormatText(const TWCameraFormat& format) {
     const QString size = QString("%1x%2 ").arg(format.Width).arg(format.Height);
     if (format.AvgTimePerFrame > 0) {
-        return size + QString("%1Hz %2bpp").arg(10000000 / format.AvgTimePerFrame).arg(format.BitsPerPixel);
+        return size + QString("%1Hz %2bpp")
+                          .arg(10000000 / format.AvgTimePerFrame)
+                          .arg(format.BitsPerPixel);
     }
     return size + QString("%1bpp").arg(format.BitsPerPixel);
 }

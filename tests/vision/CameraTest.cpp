@@ -125,8 +125,9 @@ TEST(SimCameraProvider, EveryCaptureShowsTheMachineAsItIsNow) {
 class CaptureTest : public ::testing::Test {
 protected:
     CaptureTest() {
-        down = provider->add("Down", {CameraFormat(800, 600)},
-                             [this](const TWCameraFormat& format) { return GreyFrame(format, grey); });
+        down =
+            provider->add("Down", {CameraFormat(800, 600)},
+                          [this](const TWCameraFormat& format) { return GreyFrame(format, grey); });
         provider->add("Empty", {CameraFormat(800, 600)},
                       [](const TWCameraFormat&) { return QImage(); });
         provider->add("Silent", {CameraFormat(800, 600)});

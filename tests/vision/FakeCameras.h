@@ -23,7 +23,8 @@ public:
 
     std::shared_ptr<FakeCamera> add(const QString& name, QList<TWCameraFormat> formats,
                                     std::function<QImage(const TWCameraFormat&)> frame = {}) {
-        auto camera = std::make_shared<FakeCamera>(FakeCamera{name, std::move(formats), std::move(frame)});
+        auto camera =
+            std::make_shared<FakeCamera>(FakeCamera{name, std::move(formats), std::move(frame)});
         cameras.push_back(camera);
         return camera;
     }

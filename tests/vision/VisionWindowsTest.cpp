@@ -21,6 +21,7 @@
 #include "vision/PictureWidget.h"
 #include "vision/TFormCreateSnap.h"
 #include "vision/TFormVisionSettings.h"
+#include "vision/TFormVisionTest.h"
 #include "windowkit/WindowWidgets.h"
 
 namespace {
@@ -232,30 +233,32 @@ TEST_F(VisionSettingsTest, EditsAcceptOnlyTheirRanges) {
     };
     const MachineSettings& s = context.settings;
     const Case cases[] = {
-        {"EditVisionCorrelationLimit", "0.95", false, [&] { return s.visionCorrelationLimit; }, 0.7},
+        {"EditVisionCorrelationLimit", "0.95", false, [&] { return s.visionCorrelationLimit; },
+         0.7},
         {"EditVisionCorrelationLimit", "0.9", true, [&] { return s.visionCorrelationLimit; }, 0.9},
         {"EditVisionCorrelationLimit", "0.3", true, [&] { return s.visionCorrelationLimit; }, 0.3},
         {"EditDownlookingEnlargementMM", "10", false,
          [&] { return s.downlookingCameraEnlargementMM; }, 6},
         {"EditDownlookingEnlargementMM", "9", true,
          [&] { return s.downlookingCameraEnlargementMM; }, 9},
-        {"EditUplookingEnlargementMM", "0", false, [&] { return s.uplookingCameraEnlargementMM; }, 6},
-        {"EditUplookingEnlargementMM", "2.5", false,
-         [&] { return s.uplookingCameraEnlargementMM; }, 6},
+        {"EditUplookingEnlargementMM", "0", false, [&] { return s.uplookingCameraEnlargementMM; },
+         6},
+        {"EditUplookingEnlargementMM", "2.5", false, [&] { return s.uplookingCameraEnlargementMM; },
+         6},
         {"EditAngleTestLimit", "10", false, [&] { return s.uplookingCameraAngleTestLimit; }, 40},
         {"EditAngleTestLimit", "89", true, [&] { return s.uplookingCameraAngleTestLimit; }, 89},
         {"EditDownlookingViewWidthInMM", "100", false,
          [&] { return s.downlookingCameraViewWidthMM; }, 40},
-        {"EditDownlookingViewWidthInMM", "1", false,
-         [&] { return s.downlookingCameraViewWidthMM; }, 40},
+        {"EditDownlookingViewWidthInMM", "1", false, [&] { return s.downlookingCameraViewWidthMM; },
+         40},
         {"EditDownlookingViewWidthInMM", "32.5", true,
          [&] { return s.downlookingCameraViewWidthMM; }, 32.5},
-        {"EditUplookingSettlingDelay", "5", false,
-         [&] { return s.uplookingCameraSettlingDelay; }, 0.25},
-        {"EditUplookingSettlingDelay", "0", false,
-         [&] { return s.uplookingCameraSettlingDelay; }, 0.25},
-        {"EditUplookingSettlingDelay", "4.9", true,
-         [&] { return s.uplookingCameraSettlingDelay; }, 4.9},
+        {"EditUplookingSettlingDelay", "5", false, [&] { return s.uplookingCameraSettlingDelay; },
+         0.25},
+        {"EditUplookingSettlingDelay", "0", false, [&] { return s.uplookingCameraSettlingDelay; },
+         0.25},
+        {"EditUplookingSettlingDelay", "4.9", true, [&] { return s.uplookingCameraSettlingDelay; },
+         4.9},
         {"EditPositionX", "405.5", false, [&] { return s.uplookingCameraX; }, 200},
         {"EditPositionX", "abc", false, [&] { return s.uplookingCameraX; }, 200},
         {"EditPositionX", "-5", true, [&] { return s.uplookingCameraX; }, -5},
@@ -348,6 +351,46 @@ TEST_F(VisionSettingsTest, SetPositionAsksAboutTheHeightOnlyWhenItChanged) {
     EXPECT_EQ(person.callsStartingWith("ask2: ").size(), 3);
     EXPECT_DOUBLE_EQ(context.settings.uplookingCameraZ, 12 - context.settings.homeZ);
     EXPECT_DOUBLE_EQ(context.settings.uplookingCameraX, 230 - context.cnc.HomeOffsetX);
+}
+
+// "SINGLE STEP!" pauses a search with the test window open and both images in it.
+class PausingPort : public ScriptedOperatorPort {
+public:
+    std::function<void()> onPause;
+    void showInformation(const QString& text) override {
+        ScriptedOperatorPort::showInformation(text);
+        if (onPause) {
+            onPause();
+        }
+    }
+};
+
+TEST(VisionTestWindow, ShowsEachPreparedPairWhileTheSearchWaits) {
+    VisionState state;
+    MachineSettings settings;
+    settings.visionTestMode = true;
+    PausingPort port;
+    TFormVisionTest window;
+    state.ImageDownlooking = createImage(200, 150);
+    for (int y = 0; y < 150; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const int grey = ((x / 10 + y / 10) % 2) * 200 + (x * y) % 37;
+            state.ImageDownlooking->pixel(x, y) = greyToColor(grey, 255);
+        }
+    }
+    state.ImageReference = copyWindow(*state.ImageDownlooking, WindowBounds{80, 119, 89, 60});
+    QSize shownReference;
+    bool openWhilePaused = false;
+    port.onPause = [&] {
+        openWhilePaused = window.isVisible();
+        shownReference = window.findChild<PictureWidget*>("ImageReference")->image().size();
+    };
+    ASSERT_TRUE(VisualCorrelation(VisionContext{state, settings, port, &window}, 0, 6, false));
+    EXPECT_EQ(port.callsStartingWith("information: "), QStringList{"SINGLE STEP!"});
+    EXPECT_TRUE(openWhilePaused);
+    EXPECT_EQ(shownReference, QSize(40, 30));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), "Vision Test");
 }
 
 }  // namespace
