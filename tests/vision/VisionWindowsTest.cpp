@@ -14,6 +14,7 @@
 #include "settings/NumberText.h"
 #include "support/ScriptedOperatorPort.h"
 #include "support/SimController.h"
+#include "support/widgets/MainWindowFixture.h"
 #include "vision/CameraSet.h"
 #include "vision/Capture.h"
 #include "vision/FakeCameras.h"
@@ -391,6 +392,26 @@ TEST(VisionTestWindow, ShowsEachPreparedPairWhileTheSearchWaits) {
     EXPECT_EQ(shownReference, QSize(40, 30));
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), "Vision Test");
+}
+
+// The main window's live picture: the result line, and a press that needs a project and a
+// working camera before it cuts a snap.
+class MainWindowVisionTest : public MainWindowFixture {};
+
+TEST_F(MainWindowVisionTest, APressOnTheLivePictureCutsASnapOnlyWithAProjectAndAFrame) {
+    context->vision.VisionResultText = "Correlation = 0.95  X = 0.10mm  Y = -0.05mm";
+    window->updateStatus();
+    EXPECT_EQ(text("LabelVisionResult"), context->vision.VisionResultText);
+
+    QWidget* picture = control("PanelCameraDown");
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(person.calls.isEmpty());  // no project: nothing to save into
+
+    context->project.ProjectOpen = true;
+    context->project.ProjectFolder = settingsDir_.path() + "/";
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(person.callsStartingWith("error: "), QStringList{"CAMERA FAILED!"});
+    EXPECT_TRUE(QDir(settingsDir_.path()).entryList({"*.Bmp"}, QDir::Files).isEmpty());
 }
 
 }  // namespace
