@@ -7,6 +7,7 @@
 
 #include "context/ProgramContext.h"
 #include "project/ProjectFile.h"
+#include "settings/MachineSettingsStore.h"
 
 namespace {
 
@@ -38,10 +39,13 @@ void copyMissingFiles(const QString& from, const QString& to) {
     }
 }
 
-// The demo's project: the one folder under "Corvane Projects" holding "<name>.Corvane".
-QString demoProjectName(const QDir& projects) {
-    for (const QString& name : projects.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (QFileInfo::exists(projects.filePath(name + "/" + name + ".Corvane"))) {
+const char* const kSystemSnaps = "System Settings";
+const char* const kMachineSettings = "Machine Settings/Corvane 2.ini";
+
+// The demo's project: the folder holding "<name>.Corvane".
+QString demoProjectName(const QDir& demo) {
+    for (const QString& name : demo.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (QFileInfo::exists(demo.filePath(name + "/" + name + ".Corvane"))) {
             return name;
         }
     }
@@ -59,15 +63,18 @@ bool IsFirstStart(const ProgramContext& context) {
 }
 
 bool InstallDemoProject(ProgramContext& context, const QString& demoRoot) {
-    const QDir projects(demoRoot + "/Corvane Projects");
-    const QString name = demoProjectName(projects);
+    const QDir demo(demoRoot);
+    const QString name = demoProjectName(demo);
     if (name.isEmpty() || QFileInfo::exists(context.ProjectsRoot + name)) {
         return false;
     }
-    copyMissingFiles(projects.filePath(name), context.ProjectsRoot + name);
-    const QString systemSnaps = demoRoot + "/Corvane System Settings";
-    if (QFileInfo(systemSnaps).isDir()) {
-        copyMissingFiles(systemSnaps, context.SystemSettingsFolder);
+    copyMissingFiles(demo.filePath(name), context.ProjectsRoot + name);
+    if (demo.exists(kSystemSnaps)) {
+        copyMissingFiles(demo.filePath(kSystemSnaps), context.SystemSettingsFolder);
+    }
+    if (demo.exists(kMachineSettings)) {
+        LoadMachineSettings(*OpenMachineSettingsStoreAt(demo.filePath(kMachineSettings)),
+                            context.settings);
     }
     context.settings.lastProjectPath = context.ProjectsRoot + name + "/";
     context.settings.lastProjectName = name;

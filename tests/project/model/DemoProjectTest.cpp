@@ -7,6 +7,7 @@
 #include "project/DemoProject.h"
 #include "project/ProjectCommands.h"
 #include "project/model/ModelTestSupport.h"
+#include "settings/MachineSettingsStore.h"
 #include "support/ScriptedOperatorPort.h"
 
 namespace {
@@ -14,10 +15,16 @@ namespace {
 class DemoProjectTest : public ::testing::Test {
 protected:
     DemoProjectTest() {
-        const QString project = demo.filePath("Corvane Projects/Demo Board/");
-        const QString system = demo.filePath("Corvane System Settings/");
+        const QString project = demo.filePath("Demo Board/");
+        const QString system = demo.filePath("System Settings/");
         QDir().mkpath(project);
         QDir().mkpath(system);
+        QDir().mkpath(demo.filePath("Machine Settings"));
+        MachineSettings taught;
+        taught.uplookingCameraZ = 10;
+        taught.lastProjectName = "Somewhere Else";
+        SaveMachineSettings(
+            *OpenMachineSettingsStoreAt(demo.filePath("Machine Settings/Corvane 2.ini")), taught);
         WriteBytes(project + "Demo Board.Corvane", "[Board Settings]\r\nMetric=1\r\n");
         WriteBytes(project + "Fid1.Bmp", "fiducial");
         WriteBytes(system + "Home.BMP", "demo home");
@@ -41,6 +48,7 @@ TEST_F(DemoProjectTest, AFirstStartCopiesTheDemoAndOpensIt) {
     ASSERT_TRUE(InstallDemoProject(context, demo.path()));
     EXPECT_EQ(ReadBytes(context.ProjectsRoot + "Demo Board/Fid1.Bmp"), "fiducial");
     EXPECT_EQ(ReadBytes(context.SystemSettingsFolder + "Feeder 1.Bmp"), "demo feeder");
+    EXPECT_DOUBLE_EQ(context.settings.uplookingCameraZ, 10);  // the demo's machine
     ReopenLastProject(context);
     EXPECT_TRUE(context.project.ProjectOpen);
     EXPECT_EQ(context.project.ProjectName, "Demo Board");
@@ -66,6 +74,7 @@ TEST_F(DemoProjectTest, AProjectOfTheSameNameOrNoDemoLeavesEverythingAlone) {
               QStringList{"Notes.txt"});
     EXPECT_FALSE(QFileInfo::exists(context.SystemSettingsFolder + "Home.BMP"));
     EXPECT_TRUE(context.settings.lastProjectName.isEmpty());
+    EXPECT_DOUBLE_EQ(context.settings.uplookingCameraZ, 0);
 
     EXPECT_FALSE(InstallDemoProject(context, documents.filePath("no demo here")));
     EXPECT_TRUE(context.settings.lastProjectName.isEmpty());
