@@ -16,8 +16,13 @@ class TFormMain;
 }
 class QDialog;
 class QTimer;
+class TFormCNCSettings;
+class TFormConfirmNozzleSelection;
+class TFormHomeSettings;
 class TFormImportPlaceFile;
 class TFormNewProject;
+class TFormNozzleChanger;
+class TFormNozzleOffset;
 class TFormRejectTray;
 
 // The main window: status and position read-outs, the machine buttons, the menus, and the
@@ -77,7 +82,12 @@ private:
     TFormMainDialogs dialogs_;
     OperatorPort* people_;
     QTimer* TimerStartup;
+    TFormCNCSettings* FormCNCSettings;
+    TFormNozzleChanger* FormNozzleChanger;
+    TFormHomeSettings* FormHomeSettings;
     TFormRejectTray* FormRejectTray;
+    TFormNozzleOffset* FormNozzleOffset;
+    TFormConfirmNozzleSelection* FormConfirmNozzleSelection;
     TFormImportPlaceFile* FormImportPlaceFile;
     TFormNewProject* FormNewProject;
     bool SystemStarted = false;
