@@ -49,7 +49,7 @@ TEST_F(MainWindowTest, StartsReadyParkedAndHomeRelativeWithoutAProject) {
 }
 
 // The switched outputs that the stop and the close sequence take down, by mask.
-constexpr int kFeeder = 8, kBlow = 32, kVacuum = 16, kDispenser = 64;
+constexpr int kFeeder = 8, kBlow = 32, kVacuum = 16, kDispenser = 64, kYAlign = 4;
 
 std::vector<SimCommand> offCommands(std::initializer_list<int> masks) {
     std::vector<SimCommand> commands;
@@ -197,7 +197,7 @@ TEST_F(MainWindowTest, ClosingUnderTheStopStillSwitchesEveryOutputOff) {
     click("ButtonEmergencyStop");
     sim.clearLog();
     EXPECT_TRUE(window->close());
-    EXPECT_EQ(outputCommands(sim), offCommands({kFeeder, kVacuum, kBlow, kDispenser}));
+    EXPECT_EQ(outputCommands(sim), offCommands({kFeeder, kVacuum, kBlow, kDispenser, kYAlign}));
     EXPECT_EQ(sim.commands().back().name, "MotrixClose");
 }
 
