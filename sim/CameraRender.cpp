@@ -115,8 +115,8 @@ bool renderFrame(const FrameJob& job, std::uint32_t* pixels, int width, int heig
         width != cameraWidth || height != cameraHeight) {
         return false;
     }
-    const bool noFrame =
-        job.camera == kUpCamera ? world.errors.upCameraNoFrame : world.errors.downCameraNoFrame;
+    const bool noFrame = job.noFrame || (job.camera == kUpCamera ? world.errors.upCameraNoFrame
+                                                                 : world.errors.downCameraNoFrame);
     if (noFrame) {
         return false;
     }

@@ -18,6 +18,7 @@ struct FrameJob {
     HeadPose pose;
     int camera = kDownCamera;
     std::uint64_t frameNumber = 0;
+    bool noFrame = false;  // a fault injected into the running simulator
 };
 
 // The frame size of `camera`; false when there is no such camera.

@@ -33,7 +33,7 @@ MotrixStatus serveWithCounters(std::string_view name, std::initializer_list<std:
     return simulator().serve(name, args, [&](VirtualMachine& machine) {
         Steps counters{};
         const MotrixStatus status = action(machine, counters);
-        if (status != motrix_sim::kStatusNotConnected) {
+        if (motrix_sim::answered(status)) {
             out.write(counters);
         }
         return status;

@@ -57,6 +57,16 @@ int MotrixSimConfigure(const char* text) {
     return motrix_sim::reportProblems(problems);
 }
 
+int MotrixSimInjectFaults(const char* text) {
+    motrix_sim::SimConfig faults;
+    const std::vector<std::string> problems =
+        motrix_sim::applyFaultText(faults, text != nullptr ? text : "");
+    if (problems.empty()) {
+        simulator().injectFaults(faults);
+    }
+    return motrix_sim::reportProblems(problems);
+}
+
 int MotrixSimCommandLog(char* buffer, int size) {
     return copyText(simulator().logText(), buffer, size);
 }

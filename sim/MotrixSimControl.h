@@ -13,6 +13,12 @@ extern "C" {
 // environment again), powers the virtual machine up afresh and clears the command log.
 // Returns the number of lines that could not be used (they are reported on stderr).
 MOTRIX_EXPORT int MotrixSimConfigure(const char* text);
+// Replaces the faults of the running simulator with the fault lines of `text` (`fault_*`,
+// `camera_down_no_frame`, `camera_up_no_frame`; null or empty: no faults) without powering up:
+// the machine, its world and the log stay as they are, and calls are counted afresh for
+// `fault_after_calls`. Returns the number of lines that could not be used (any other key
+// among them); the faults in force then stay as they were.
+MOTRIX_EXPORT int MotrixSimInjectFaults(const char* text);
 // Copies the command log, one line per call received, NUL-terminated and cut to `size`.
 // Returns the size the whole log needs, terminator included.
 MOTRIX_EXPORT int MotrixSimCommandLog(char* buffer, int size);
@@ -50,6 +56,7 @@ MOTRIX_EXPORT int MotrixSimPadTargets(char* buffer, int size);
 // X(name): every test-control entry point.
 #define MOTRIX_SIM_CONTROL_FUNCTIONS(X) \
     X(MotrixSimConfigure)               \
+    X(MotrixSimInjectFaults)            \
     X(MotrixSimCommandLog)              \
     X(MotrixSimClearLog)                \
     X(MotrixSimOutputs)                 \

@@ -126,6 +126,8 @@ const std::vector<Key>& keys() {
             {"fault_busy_answers", field(&SimConfig::faultBusyAnswers)},
             {"fault_motion_never_finishes", field(&SimConfig::faultMotionNeverFinishes)},
             {"fault_refuse_motion", field(&SimConfig::faultRefuseMotion)},
+            {"fault_unanswered", field(&SimConfig::faultUnanswered)},
+            {"fault_after_calls", field(&SimConfig::faultAfterCalls)},
             {"firmware_version", field(&SimConfig::firmwareVersion)},
             {"log_limit", field(&SimConfig::logLimit)},
             {"world", field(&SimConfig::worldFile)},
@@ -171,7 +173,12 @@ std::string applySetting(SimConfig& config, std::string_view name, std::string_v
     return {};
 }
 
-std::string applyLine(SimConfig& config, std::string_view line) {
+bool isFaultKey(std::string_view name) {
+    return name.starts_with("fault_") || name == "camera_down_no_frame" ||
+           name == "camera_up_no_frame";
+}
+
+std::string applyLine(SimConfig& config, std::string_view line, bool faultsOnly) {
     line = trimmed(line);
     if (line.empty() || line.front() == '#') {
         return {};
@@ -180,7 +187,24 @@ std::string applyLine(SimConfig& config, std::string_view line) {
     if (equals == std::string_view::npos) {
         return "no '=' in '" + std::string(line) + "'";
     }
-    return applySetting(config, trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)));
+    const std::string_view name = trimmed(line.substr(0, equals));
+    if (faultsOnly && !isFaultKey(name)) {
+        return "not a fault: '" + std::string(name) + "'";
+    }
+    return applySetting(config, name, trimmed(line.substr(equals + 1)));
+}
+
+std::vector<std::string> applyLines(SimConfig& config, std::string_view text, bool faultsOnly) {
+    std::vector<std::string> problems;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string problem = applyLine(config, text.substr(0, end), faultsOnly);
+        if (!problem.empty()) {
+            problems.push_back(std::move(problem));
+        }
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return problems;
 }
 
 std::string environmentName(const std::string& key) {
@@ -236,16 +260,24 @@ std::string missingPartText(const MissingPart& part) {
 }
 
 std::vector<std::string> applySimConfigText(SimConfig& config, std::string_view text) {
-    std::vector<std::string> problems;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string problem = applyLine(config, text.substr(0, end));
-        if (!problem.empty()) {
-            problems.push_back(std::move(problem));
-        }
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
-    return problems;
+    return applyLines(config, text, false);
+}
+
+std::vector<std::string> applyFaultText(SimConfig& config, std::string_view text) {
+    return applyLines(config, text, true);
+}
+
+void copyFaults(const SimConfig& from, SimConfig& to) {
+    to.faultResetUnanswered = from.faultResetUnanswered;
+    to.faultMaxSpeedRefused = from.faultMaxSpeedRefused;
+    to.faultAccelerationRefused = from.faultAccelerationRefused;
+    to.faultBusyAnswers = from.faultBusyAnswers;
+    to.faultMotionNeverFinishes = from.faultMotionNeverFinishes;
+    to.faultRefuseMotion = from.faultRefuseMotion;
+    to.faultUnanswered = from.faultUnanswered;
+    to.faultAfterCalls = from.faultAfterCalls;
+    to.worldErrors.downCameraNoFrame = from.worldErrors.downCameraNoFrame;
+    to.worldErrors.upCameraNoFrame = from.worldErrors.upCameraNoFrame;
 }
 
 SimConfig simConfigFromEnvironment(std::vector<std::string>& problems) {

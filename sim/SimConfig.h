@@ -59,6 +59,8 @@ struct SimConfig {
     int faultBusyAnswers = 0;  // the next N motion commands answer "send again"
     bool faultMotionNeverFinishes = false;
     bool faultRefuseMotion = false;
+    bool faultUnanswered = false;  // the controller answers no call, not even a reset
+    int faultAfterCalls = 0;       // the faults act once this many calls have been served
     Steps homeSwitch = {0, 0, 0, 0};
     Steps powerUpPosition = {300, 200, 50, 100};
     double firmwareVersion = 3.1;
@@ -73,6 +75,13 @@ struct SimConfig {
 // skipped) to `config`. Returns one message per line that names an unknown key or holds an
 // unusable value; such lines change nothing.
 std::vector<std::string> applySimConfigText(SimConfig& config, std::string_view text);
+
+// The same for a fault injected into a running machine: only the fault keys (`fault_*`,
+// `camera_down_no_frame`, `camera_up_no_frame`) are usable; any other key is a problem.
+std::vector<std::string> applyFaultText(SimConfig& config, std::string_view text);
+
+// Copies the fault settings of `from` (the keys applyFaultText accepts) into `to`.
+void copyFaults(const SimConfig& from, SimConfig& to);
 
 // The defaults, then the file named by MOTRIX_SIM_CONFIG, then every MOTRIX_SIM_<KEY>
 // variable (KEY in capitals). Problems are appended to `problems`.

@@ -14,5 +14,11 @@ inline constexpr std::uint8_t kStatusSendAgain = 237;
 inline constexpr std::uint8_t kStatusRefused = 240;
 inline constexpr std::uint8_t kStatusRefusedUnderStop = 241;
 inline constexpr std::uint8_t kStatusNotConnected = 242;
+inline constexpr std::uint8_t kStatusNoAnswer = 243;  // the controller did not answer the call
+
+// True when the controller answered the call and its out values were written.
+inline bool answered(std::uint8_t status) {
+    return status != kStatusNotConnected && status != kStatusNoAnswer;
+}
 
 }  // namespace motrix_sim

@@ -40,6 +40,16 @@ void Simulator::configure(const SimConfig& config, World world) {
     machine_ = VirtualMachine(config, steadySeconds);
     log_ = CommandLog(config.logLimit);
     world_ = SimWorld(std::move(world), config.homeSwitch);
+    downCameraNoFrame_ = false;
+    upCameraNoFrame_ = false;
+}
+
+void Simulator::injectFaults(const SimConfig& faults) {
+    std::lock_guard lock(mutex_);
+    copyFaults(faults, config_);
+    machine_.injectFaults(faults);
+    downCameraNoFrame_ = faults.worldErrors.downCameraNoFrame.value_or(false);
+    upCameraNoFrame_ = faults.worldErrors.upCameraNoFrame.value_or(false);
 }
 
 void Simulator::loadWorld(World world) {
@@ -55,7 +65,9 @@ SimConfig Simulator::config() {
 
 FrameJob Simulator::frameJob(int camera) {
     std::lock_guard lock(mutex_);
-    return world_.frameJob(camera, observeWorld());
+    FrameJob job = world_.frameJob(camera, observeWorld());
+    job.noFrame = camera == kUpCamera ? upCameraNoFrame_ : downCameraNoFrame_;
+    return job;
 }
 
 HeadPose Simulator::observeWorld() {

@@ -28,6 +28,7 @@ public:
         std::lock_guard lock(mutex_);
         log_.record(name, args);
         auto result = action(machine_);
+        machine_.callServed();
         observeWorld();
         return result;
     }
@@ -52,6 +53,8 @@ public:
     void configure(const SimConfig& config, World world);
     // Puts a fresh `world` on the table; the machine stays as it is.
     void loadWorld(World world);
+    // Replaces the faults of the running machine and its cameras with those of `faults`.
+    void injectFaults(const SimConfig& faults);
     // The configuration in force.
     SimConfig config();
     // What a frame of `camera` needs, taken under the lock; render it after.
@@ -67,6 +70,9 @@ private:
     VirtualMachine machine_;
     CommandLog log_;
     SimWorld world_;
+    // Camera faults injected into the running simulator, on top of the world's own.
+    bool downCameraNoFrame_ = false;
+    bool upCameraNoFrame_ = false;
 };
 
 // The simulator of this process, configured from the environment on first use.

@@ -45,7 +45,10 @@ VirtualMachine::VirtualMachine(const SimConfig& config, Clock now)
 }
 
 std::uint8_t VirtualMachine::reset() {
-    connected_ = !config_.faultResetUnanswered;
+    if (unanswered()) {
+        return kStatusNotFound;
+    }
+    connected_ = !(faultsActive() && config_.faultResetUnanswered);
     if (!connected_) {
         return kStatusNotFound;
     }
@@ -56,8 +59,22 @@ std::uint8_t VirtualMachine::reset() {
     return kStatusAccepted;
 }
 
+void VirtualMachine::injectFaults(const SimConfig& faults) {
+    copyFaults(faults, config_);
+    callsServed_ = 0;
+    busyAnswersLeft_ = config_.faultBusyAnswers;
+}
+
+std::uint8_t VirtualMachine::unservedStatus() const {
+    if (unanswered()) {
+        return kStatusNoAnswer;
+    }
+    return connected_ ? 0 : kStatusNotConnected;
+}
+
 std::uint8_t VirtualMachine::connectedStatus() const {
-    return connected_ ? kStatusAccepted : kStatusNotConnected;
+    const std::uint8_t unserved = unservedStatus();
+    return unserved != 0 ? unserved : kStatusAccepted;
 }
 
 std::uint8_t VirtualMachine::acceptSetUp() const {
@@ -65,16 +82,18 @@ std::uint8_t VirtualMachine::acceptSetUp() const {
 }
 
 std::uint8_t VirtualMachine::setMaxStepsPerSecond() const {
-    return connected_ && config_.faultMaxSpeedRefused ? kStatusRefused : connectedStatus();
+    const bool refused = serving() && faultsActive() && config_.faultMaxSpeedRefused;
+    return refused ? kStatusRefused : connectedStatus();
 }
 
 std::uint8_t VirtualMachine::setAcceleration() const {
-    return connected_ && config_.faultAccelerationRefused ? kStatusRefused : connectedStatus();
+    const bool refused = serving() && faultsActive() && config_.faultAccelerationRefused;
+    return refused ? kStatusRefused : connectedStatus();
 }
 
 std::uint8_t VirtualMachine::getPosition(Steps& counters) {
-    if (!connected_) {
-        return kStatusNotConnected;
+    if (const std::uint8_t unserved = unservedStatus(); unserved != 0) {
+        return unserved;
     }
     advance();
     if (motion_ && !paused_ && config_.mode == TimeMode::Instant) {
@@ -82,12 +101,12 @@ std::uint8_t VirtualMachine::getPosition(Steps& counters) {
         motion_.reset();
     }
     counters = rounded(position_);
-    const bool finished = !motion_ && !config_.faultMotionNeverFinishes;
+    const bool finished = !motion_ && !(faultsActive() && config_.faultMotionNeverFinishes);
     return finished ? kStatusMotionComplete : kStatusMoving;
 }
 
 std::uint8_t VirtualMachine::delay(Steps& written) {
-    if (connected_) {
+    if (serving()) {
         written = counters();
     }
     return connectedStatus();
@@ -108,16 +127,16 @@ std::uint8_t VirtualMachine::home(int axisMask, std::int32_t speed) {
 }
 
 std::uint8_t VirtualMachine::admitMotion(std::int32_t speed, int axisMask) {
-    if (!connected_) {
-        return kStatusNotConnected;
+    if (const std::uint8_t unserved = unservedStatus(); unserved != 0) {
+        return unserved;
     }
     if (stopped_) {
         return kStatusRefusedUnderStop;
     }
-    if (config_.faultRefuseMotion || speed <= 0 || !validAxisMask(axisMask)) {
+    if ((faultsActive() && config_.faultRefuseMotion) || speed <= 0 || !validAxisMask(axisMask)) {
         return kStatusRefused;
     }
-    if (busyAnswersLeft_ > 0) {
+    if (faultsActive() && busyAnswersLeft_ > 0) {
         --busyAnswersLeft_;
         return kStatusSendAgain;
     }
@@ -145,8 +164,8 @@ std::uint8_t VirtualMachine::commandMotion(const Position& target, int axisMask,
 }
 
 std::uint8_t VirtualMachine::setPosition(const Steps& counters, int axisMask) {
-    if (!connected_) {
-        return kStatusNotConnected;
+    if (const std::uint8_t unserved = unservedStatus(); unserved != 0) {
+        return unserved;
     }
     if (!validAxisMask(axisMask)) {
         return kStatusRefused;
@@ -165,7 +184,7 @@ std::uint8_t VirtualMachine::setPosition(const Steps& counters, int axisMask) {
 }
 
 std::uint8_t VirtualMachine::pause() {
-    if (connected_) {
+    if (serving()) {
         advance();
         paused_ = true;
     }
@@ -173,7 +192,7 @@ std::uint8_t VirtualMachine::pause() {
 }
 
 std::uint8_t VirtualMachine::resume() {
-    if (connected_) {
+    if (serving()) {
         advance();
         paused_ = false;
     }
@@ -181,14 +200,14 @@ std::uint8_t VirtualMachine::resume() {
 }
 
 std::uint8_t VirtualMachine::endCurrentMove() {
-    if (connected_) {
+    if (serving()) {
         stopMotion();
     }
     return connectedStatus();
 }
 
 std::uint8_t VirtualMachine::emergencyStop() {
-    if (connected_) {
+    if (serving()) {
         stopMotion();
         stopped_ = true;
     }
@@ -196,8 +215,8 @@ std::uint8_t VirtualMachine::emergencyStop() {
 }
 
 std::uint8_t VirtualMachine::setOutput(int mask, bool on) {
-    if (!connected_) {
-        return kStatusNotConnected;
+    if (const std::uint8_t unserved = unservedStatus(); unserved != 0) {
+        return unserved;
     }
     if (mask == 0 || !validOutputs(mask)) {
         return kStatusRefused;
@@ -210,8 +229,8 @@ std::uint8_t VirtualMachine::setOutput(int mask, bool on) {
 }
 
 std::uint8_t VirtualMachine::setOutputsImmediate(int outputs) {
-    if (!connected_) {
-        return kStatusNotConnected;
+    if (const std::uint8_t unserved = unservedStatus(); unserved != 0) {
+        return unserved;
     }
     if (!validOutputs(outputs)) {
         return kStatusRefused;
@@ -224,7 +243,7 @@ std::uint8_t VirtualMachine::setOutputsImmediate(int outputs) {
 }
 
 std::uint8_t VirtualMachine::inputs() {
-    if (!connected_) {
+    if (!serving()) {
         return 0;
     }
     const Steps physical = physicalPosition();

@@ -22,6 +22,11 @@ public:
 
     // Connects and clears motion, pause, emergency stop and outputs.
     std::uint8_t reset();
+    // Replaces the fault settings (SimConfig's fault keys) of the running machine; calls are
+    // counted afresh for `fault_after_calls`.
+    void injectFaults(const SimConfig& faults);
+    // Counts a call served, for `fault_after_calls`.
+    void callServed() { ++callsServed_; }
     void close() { connected_ = false; }
     std::uint8_t setMaxStepsPerSecond() const;
     std::uint8_t setAcceleration() const;
@@ -48,7 +53,7 @@ public:
     std::uint8_t setOutputsImmediate(int outputs);
     // Bit per axis (bit 0 X .. bit 3 A), set while the axis sits at its home switch.
     std::uint8_t inputs();
-    double firmwareVersion() const { return connected_ ? config_.firmwareVersion : 0.0; }
+    double firmwareVersion() const { return serving() ? config_.firmwareVersion : 0.0; }
 
     // Observation for tests: lets real time pass, but completes nothing in instant mode.
     Steps counters();
@@ -65,6 +70,12 @@ private:
         double elapsed = 0;   // seconds of unpaused real time since the start
     };
 
+    bool faultsActive() const { return callsServed_ >= config_.faultAfterCalls; }
+    bool unanswered() const { return faultsActive() && config_.faultUnanswered; }
+    // The status of a call the controller cannot serve (not connected, or not answering);
+    // 0 when it can.
+    std::uint8_t unservedStatus() const;
+    bool serving() const { return unservedStatus() == 0; }
     std::uint8_t admitMotion(std::int32_t speed, int axisMask);
     std::uint8_t commandMotion(const Position& target, int axisMask, std::int32_t speed);
     std::uint8_t connectedStatus() const;
@@ -78,6 +89,7 @@ private:
     bool paused_ = false;
     bool stopped_ = false;
     int busyAnswersLeft_;
+    int callsServed_ = 0;
     int outputs_ = 0;
     Position position_{};  // the counters, fractional while a real-time motion runs
     Position offset_{};    // physical position minus counter

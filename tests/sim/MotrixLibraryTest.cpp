@@ -147,6 +147,38 @@ TEST_F(MotrixLibraryTest, ConfigureClearsTheLogWhichKeepsOnlyTheNewestLines) {
     EXPECT_THROW(sim.configure("fault_busy_answers=lots"), std::invalid_argument);
 }
 
+TEST_F(MotrixLibraryTest, InjectedFaultsActOnTheRunningMachineAndItsCameras) {
+    sim.configure("mode=instant");
+    ASSERT_EQ(connect(), kStatusAccepted);
+    ASSERT_EQ(linearMove({100, 50, 0, 0}, 1000), kStatusAccepted);
+    ASSERT_EQ(poll(), kStatusMotionComplete);
+    ASSERT_EQ(MotrixSetOutput(16, 1, 0, 0, 0, 0), kStatusAccepted);
+    int width = 0;
+    int height = 0;
+    ASSERT_EQ(MotrixSimCameraSize(1, &width, &height), 1);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+
+    sim.injectFaults("fault_after_calls=1\nfault_unanswered=1\ncamera_up_no_frame=1");
+    EXPECT_EQ(sim.counters(), (Steps{100, 50, 0, 0})) << "no power-up";
+    EXPECT_EQ(sim.outputs(), 16);
+    EXPECT_EQ(sim.commands().size(), 4U) << "the log stays";
+    EXPECT_EQ(MotrixSimCameraFrame(1, pixels.data(), width, height), 0);
+    EXPECT_EQ(MotrixSimCameraFrame(0, pixels.data(), width, height), 1);
+    EXPECT_EQ(poll(), kStatusMotionComplete);
+    Steps counters{7, 7, 7, 7};
+    EXPECT_EQ(MotrixGetPosition(&counters[0], &counters[1], &counters[2], &counters[3]),
+              kStatusNoAnswer);
+    EXPECT_EQ(counters, (Steps{7, 7, 7, 7}));
+    EXPECT_EQ(connect(), kStatusNotFound);
+
+    EXPECT_THROW(sim.injectFaults("mode=realtime"), std::invalid_argument);
+    EXPECT_EQ(connect(), kStatusNotFound) << "an unusable injection changes nothing";
+    sim.injectFaults("");
+    EXPECT_EQ(connect(), kStatusAccepted);
+    EXPECT_EQ(sim.outputs(), 0);
+    EXPECT_EQ(MotrixSimCameraFrame(1, pixels.data(), width, height), 1);
+}
+
 TEST_F(MotrixLibraryTest, NullConfigurationRereadsTheEnvironment) {
     qputenv("MOTRIX_SIM_FAULT_RESET_UNANSWERED", "1");
     MotrixSimConfigure(nullptr);

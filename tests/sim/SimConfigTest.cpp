@@ -22,6 +22,8 @@ TEST(SimConfigTest, EveryKeyIsApplied) {
                                              "fault_busy_answers=4\n"
                                              "fault_motion_never_finishes=1\n"
                                              "fault_refuse_motion=1\n"
+                                             "fault_unanswered=1\n"
+                                             "fault_after_calls=12\n"
                                              "firmware_version=2.75\n"
                                              "log_limit=10\n"
                                              "home_switch_x=-5\nhome_switch_y=6\n"
@@ -38,6 +40,8 @@ TEST(SimConfigTest, EveryKeyIsApplied) {
     expected.faultBusyAnswers = 4;
     expected.faultMotionNeverFinishes = true;
     expected.faultRefuseMotion = true;
+    expected.faultUnanswered = true;
+    expected.faultAfterCalls = 12;
     expected.firmwareVersion = 2.75;
     expected.logLimit = 10;
     expected.homeSwitch = {-5, 6, -7, 8};
@@ -61,6 +65,28 @@ TEST(SimConfigTest, UnusableLinesAreReportedAndChangeNothing) {
     SimConfig config;
     EXPECT_EQ(applySimConfigText(config, "mode=fast\nfault_busy_answers=2\nbogus=1").size(), 2U);
     EXPECT_EQ(config.faultBusyAnswers, 2);
+}
+
+TEST(SimConfigTest, AnInjectionTakesOnlyFaultKeys) {
+    SimConfig faults;
+    EXPECT_TRUE(applyFaultText(faults,
+                               "fault_unanswered=1\nfault_after_calls=7\ncamera_up_no_frame=1\n"
+                               "fault_busy_answers=3")
+                    .empty());
+    const auto problems = applyFaultText(faults, "mode=instant\nseed=4\nfault_refuse_motion=1");
+    ASSERT_EQ(problems.size(), 2U);
+    EXPECT_NE(problems[0].find("not a fault: 'mode'"), std::string::npos);
+    EXPECT_EQ(faults.mode, TimeMode::RealTime);
+    EXPECT_FALSE(faults.worldErrors.seed.has_value());
+
+    SimConfig running;
+    applySimConfigText(running, "mode=instant\nfault_max_speed_refused=1\npower_up_x=9");
+    copyFaults(faults, running);
+    SimConfig expected;
+    applySimConfigText(expected,
+                       "mode=instant\npower_up_x=9\nfault_unanswered=1\nfault_after_calls=7\n"
+                       "camera_up_no_frame=1\nfault_busy_answers=3\nfault_refuse_motion=1");
+    EXPECT_EQ(running, expected);
 }
 
 // Sets the simulator's environment variables for one test and removes them afterwards.

@@ -138,6 +138,49 @@ TEST_F(VirtualMachineTest, MotionThatNeverFinishesStillMoves) {
     EXPECT_EQ(counters, (Steps{100, 200, 0, 0}));
 }
 
+TEST_F(VirtualMachineTest, AnUnansweringControllerAnswersNothingUntilTheFaultIsCleared) {
+    VirtualMachine machine = connected("mode=instant");
+    ASSERT_EQ(machine.setOutput(16, true), kStatusAccepted);
+    SimConfig faults;
+    applyFaultText(faults, "fault_unanswered=1");
+    machine.injectFaults(faults);
+    Steps counters{7, 7, 7, 7};
+    EXPECT_EQ(machine.getPosition(counters), kStatusNoAnswer);
+    EXPECT_EQ(counters, (Steps{7, 7, 7, 7}));
+    EXPECT_EQ(machine.move({10, 0, 0, 0}, kAllAxes, 100), kStatusNoAnswer);
+    EXPECT_EQ(machine.setOutput(16, false), kStatusNoAnswer);
+    EXPECT_EQ(machine.setMaxStepsPerSecond(), kStatusNoAnswer);
+    EXPECT_EQ(machine.reset(), kStatusNotFound);
+    EXPECT_EQ(machine.inputs(), 0);
+    EXPECT_EQ(machine.firmwareVersion(), 0.0);
+    EXPECT_EQ(machine.outputs(), 16) << "the vacuum stays on while nothing reaches the machine";
+
+    machine.injectFaults(SimConfig{});
+    EXPECT_EQ(machine.reset(), kStatusAccepted);
+    EXPECT_EQ(machine.outputs(), 0);
+}
+
+TEST_F(VirtualMachineTest, FaultsActOnlyAfterTheirNumberOfCalls) {
+    VirtualMachine machine = connected("mode=instant");
+    SimConfig faults;
+    applyFaultText(faults, "fault_after_calls=2\nfault_refuse_motion=1");
+    machine.injectFaults(faults);
+    EXPECT_EQ(machine.move({10, 0, 0, 0}, kAllAxes, 100), kStatusAccepted);
+    machine.callServed();
+    EXPECT_EQ(poll(machine), kStatusMotionComplete);
+    machine.callServed();
+    EXPECT_EQ(machine.move({0, 0, 0, 0}, kAllAxes, 100), kStatusRefused);
+
+    applyFaultText(faults, "fault_after_calls=1\nfault_refuse_motion=0\nfault_busy_answers=1");
+    machine.injectFaults(faults);  // counted afresh
+    EXPECT_EQ(machine.move({0, 0, 0, 0}, kAllAxes, 100), kStatusAccepted);
+    machine.callServed();
+    EXPECT_EQ(poll(machine), kStatusMotionComplete);
+    machine.callServed();
+    EXPECT_EQ(machine.move({5, 0, 0, 0}, kAllAxes, 100), kStatusSendAgain);
+    EXPECT_EQ(machine.move({5, 0, 0, 0}, kAllAxes, 100), kStatusAccepted);
+}
+
 TEST_F(VirtualMachineTest, RefusesMotionThatCannotRun) {
     struct Case {
         const char* config;

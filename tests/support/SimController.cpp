@@ -47,19 +47,43 @@ void SimController::configure(const std::string& text) {
     }
 }
 
+void SimController::injectFaults(const std::string& text) {
+    if (const int unusable = functions_.MotrixSimInjectFaults(text.c_str()); unusable != 0) {
+        throw std::invalid_argument("fault injection has " + std::to_string(unusable) +
+                                    " unusable line(s):\n" + text);
+    }
+}
+
 void SimController::clearLog() {
     functions_.MotrixSimClearLog();
 }
 
-std::string SimController::logText() const {
+namespace {
+
+// Copies a report of the simulator (a function that answers the size it needs).
+std::string reportText(int (*report)(char*, int)) {
     std::vector<char> buffer;
-    int needed = functions_.MotrixSimCommandLog(nullptr, 0);
-    // Another thread may log between asking for the size and copying: ask until it fits.
+    int needed = report(nullptr, 0);
+    // Another thread may change it between asking for the size and copying: ask until it fits.
     do {
         buffer.resize(static_cast<std::size_t>(needed));
-        needed = functions_.MotrixSimCommandLog(buffer.data(), needed);
+        needed = report(buffer.data(), needed);
     } while (needed > static_cast<int>(buffer.size()));
     return std::string(buffer.data());
+}
+
+}  // namespace
+
+std::string SimController::logText() const {
+    return reportText(functions_.MotrixSimCommandLog);
+}
+
+std::string SimController::worldState() const {
+    return reportText(functions_.MotrixSimWorldState);
+}
+
+std::string SimController::dropRecord() const {
+    return reportText(functions_.MotrixSimDropRecord);
 }
 
 std::vector<SimCommand> SimController::commands() const {

@@ -33,6 +33,10 @@ public:
     // Replaces the simulator's configuration with `key=value` lines, powers the machine up
     // afresh and clears the log. Throws std::invalid_argument when a line cannot be used.
     void configure(const std::string& text);
+    // Replaces the faults of the running simulator with `fault_*` and `camera_*_no_frame` lines
+    // (empty: none) without powering up. Throws std::invalid_argument when a line cannot be
+    // used.
+    void injectFaults(const std::string& text);
     void clearLog();
     std::string logText() const;
     std::vector<SimCommand> commands() const;
@@ -44,6 +48,9 @@ public:
     std::array<std::int32_t, 4> physicalPosition() const;
     // The controller's counters, read without a logged position poll.
     std::array<std::int32_t, 4> counters() const;
+    // The world's JSON reports: its true state, and every part dropped.
+    std::string worldState() const;
+    std::string dropRecord() const;
 
 private:
     struct Functions {
