@@ -30,3 +30,7 @@ bool Fail(ProgramContext& context, const QString& text) {
     context.port.showError(text + "!");
     return false;
 }
+
+bool FailStep(ProgramContext& context, const QString& text) {
+    return Usable(context) && Fail(context, text);
+}

@@ -12,3 +12,9 @@ void Delay(ProgramContext& context, double seconds);
 
 // A failed machine step: says `text`, shows it with "!" in an error box, gives false.
 bool Fail(ProgramContext& context, const QString& text);
+
+// The failure of a step of a machine sequence: reported like Fail while the machine is usable.
+// Once it is not, the cause has been shown already (the emergency stop on the status line, a
+// controller that stopped answering in its own box), and the step's box would only add to it:
+// the step then only gives false.
+bool FailStep(ProgramContext& context, const QString& text);

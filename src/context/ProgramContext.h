@@ -50,6 +50,8 @@ struct ProgramContext {
     QString SystemSettingsFolder;
     // Opens the machine settings store afresh for each load or save; unset: nothing is stored.
     std::function<std::unique_ptr<QSettings>()> openSettingsStore;
+    // A failed save of the machine settings has been shown: told once until a save succeeds.
+    bool settingsSaveFailing = false;
 };
 
 // The machine accepts commands: controller found and ready, and no emergency stop.

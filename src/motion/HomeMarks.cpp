@@ -8,9 +8,9 @@ QString HomeMarkSnapPath(const ProgramContext& context, HomeMark mark) {
     return context.SystemSettingsFolder + (mark == HomeMark::Home1 ? "Home.BMP" : "Home2.BMP");
 }
 
-HomeMarkReference::HomeMarkReference(ProgramContext& context, HomeMark mark) : context_(context) {
-    LoadSnap(HomeMarkSnapPath(context, mark), context.vision.ImageReference);
-}
+HomeMarkReference::HomeMarkReference(ProgramContext& context, HomeMark mark)
+    : context_(context),
+      loaded_(LoadSnap(HomeMarkSnapPath(context, mark), context.vision.ImageReference)) {}
 
 HomeMarkReference::~HomeMarkReference() {
     context_.vision.ImageReference.reset();

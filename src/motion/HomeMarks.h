@@ -20,8 +20,12 @@ public:
     HomeMarkReference(const HomeMarkReference&) = delete;
     HomeMarkReference& operator=(const HomeMarkReference&) = delete;
 
+    // False when the snap is missing or cannot be read.
+    bool loaded() const { return loaded_; }
+
 private:
     ProgramContext& context_;
+    bool loaded_ = false;
 };
 
 enum class MarkSearch { Found, CameraFailed, NotFound };

@@ -1,5 +1,7 @@
 #include "motion/Homing.h"
 
+#include <QFileInfo>
+
 #include "context/Delay.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
@@ -20,11 +22,18 @@ bool reportSearch(ProgramContext& context, MarkSearch search) {
         case MarkSearch::Found:
             return true;
         case MarkSearch::CameraFailed:
-            return Fail(context, "CAMERA FAILED");
+            return FailStep(context, "CAMERA FAILED");
         case MarkSearch::NotFound:
             break;
     }
-    return Fail(context, "CORRELATION FAILED");
+    return FailStep(context, "CORRELATION FAILED");
+}
+
+// A snap that cannot be read is named, rather than left to fail the search as if the camera
+// saw no mark.
+bool reportMissingSnap(ProgramContext& context, HomeMark mark) {
+    return FailStep(context, "SNAP IMAGE " + QFileInfo(HomeMarkSnapPath(context, mark)).fileName() +
+                                 " IS MISSING");
 }
 
 // The camera over the Home 1 mark at its height. A lowered nozzle (after squaring over Home 2)
@@ -45,9 +54,12 @@ bool measureHome2(ProgramContext& context) {
     const MachineSettings& settings = context.settings;
     const HomeMarkReference reference(context, HomeMark::Home2);
     context.port.processEvents();
+    if (!reference.loaded()) {
+        return reportMissingSnap(context, HomeMark::Home2);
+    }
     if (!context.cnc.MoveHomeFrameZSafe(settings.home2X, settings.home2Y, settings.home2Z, 0,
                                         halfSpeed(settings))) {
-        return Fail(context, "FAILED TO MOVE TO POSITION");
+        return FailStep(context, "FAILED TO MOVE TO POSITION");
     }
     return reportSearch(context, LookForMark(context, 1));
 }
@@ -58,8 +70,11 @@ bool CorrelateHome1(ProgramContext& context) {
     MotrixCNC& cnc = context.cnc;
     const HomeMarkReference reference(context, HomeMark::Home1);
     context.port.processEvents();
+    if (!reference.loaded()) {
+        return reportMissingSnap(context, HomeMark::Home1);
+    }
     if (!moveOverHome1(context)) {
-        return Fail(context, "FAILED TO MOVE TO POSITION");
+        return FailStep(context, "FAILED TO MOVE TO POSITION");
     }
     if (!reportSearch(context, LookForMark(context, 1))) {
         return false;
@@ -85,7 +100,7 @@ bool CorrelateHome2(ProgramContext& context) {
     cnc.SetYAlignOutput(false);
     context.port.processEvents();
     if (!cnc.MoveHomeFrame(settings.home2X, squaredY, z, 0, speed)) {
-        return Fail(context, "FAILED TO MOVE TO POSITION");
+        return FailStep(context, "FAILED TO MOVE TO POSITION");
     }
     return CorrelateHome1(context);
 }

@@ -10,9 +10,10 @@ struct ProgramContext;
 bool Home(ProgramContext& context);
 
 // The camera correction of the home offsets: the head goes over the Home 1 mark, the camera
-// finds it and the offsets move by the measured distance. Failures are reported ("FAILED TO
-// MOVE TO POSITION!", "CAMERA FAILED!", "CORRELATION FAILED!") and leave the offsets as
-// they were.
+// finds it and the offsets move by the measured distance. Failures are reported ("SNAP IMAGE
+// Home.BMP IS MISSING!", "FAILED TO MOVE TO POSITION!", "CAMERA FAILED!", "CORRELATION
+// FAILED!"; nothing more once the machine is not usable, whose cause has been shown) and leave
+// the offsets as they were.
 bool CorrelateHome1(ProgramContext& context);
 
 // Squares a dual-Y gantry: the camera finds the Home 2 mark, the Y-alignment output is held

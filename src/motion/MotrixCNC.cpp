@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include <QString>
+
 #include "context/Clock.h"
 #include "context/OperatorPort.h"
 #include "settings/MachineSettings.h"
@@ -176,6 +178,11 @@ bool MotrixCNC::InitialiseController() {
         ControllerReady = status == StatusAccepted;
     }
     SetYAlignOutput(false);
+    // Whatever a fault left on, and a controller kept through its reset, goes off too.
+    SetFeederOutput(false);
+    SetVacuumOutput(false);
+    SetBlowOutput(false);
+    SetDispenserOutput(false);
     return ControllerReady;
 }
 
@@ -246,9 +253,29 @@ bool MotrixCNC::sendUntilAccepted(const ControllerCommand& command) {
 
 void MotrixCNC::reportNotResponding() {
     // Not ready until RESET: every later routine then does nothing, so this shows once.
+    if (!ControllerReady) {
+        return;
+    }
     ControllerReady = false;
+    const bool answering = switchOutputsOffAfterFault();
     port_.speak("CNC CONTROLLER NOT RESPONDING");
-    port_.showError("CNC CONTROLLER NOT RESPONDING!");
+    port_.showError(answering ? QString("CNC CONTROLLER NOT RESPONDING!")
+                              : QString("CNC CONTROLLER NOT RESPONDING!\rCHECK ITS POWER AND ITS "
+                                        "CABLE, THEN PRESS RESET: ITS OUTPUTS MAY STILL BE ON."));
+}
+
+bool MotrixCNC::switchOutputsOffAfterFault() {
+    // A controller that stopped moving may still switch: nothing that it could switch off may
+    // stay on until RESET.
+    bool allOff = true;
+    for (const OutputIndex output :
+         {OutputFeeder, OutputBlow, OutputVacuum, OutputDispenser, OutputYAlign}) {
+        switchOutput(output, false);
+        allOff = allOff && !OutputState[output];
+    }
+    ControllerCommand poll;
+    poll.Code = 5;
+    return allOff && ExecuteControllerCommand(poll) != ResultRefused;
 }
 
 void MotrixCNC::expectMotion(double steps, int speed) {
@@ -386,7 +413,9 @@ bool MotrixCNC::JogMove() {
 }
 
 void MotrixCNC::switchOutput(OutputIndex output, bool on) {
-    if (!ControllerFound || !ControllerReady) {
+    // Switching off is tried whenever the controller was found, ready or not: a controller that
+    // stopped answering motions may still take it.
+    if (!ControllerFound || (on && !ControllerReady)) {
         return;
     }
     ControllerCommand command;

@@ -66,6 +66,7 @@ public:
     const MotrixApi* api() const { return api_.get(); }
 
     std::uint8_t ExecuteControllerCommand(const ControllerCommand& command);
+    // Connects and sets the controller up; every output then goes off, the Y-alignment first.
     bool InitialiseController();
     bool WaitForMotionComplete();
     // Program end: one end-current-move when usable, then the library is closed.
@@ -79,6 +80,8 @@ public:
     bool MoveHomeFrameZSafe(double x, double y, double z, double a, int speed);
     bool JogMove();
 
+    // Switching off is tried whenever the controller was found, switching on only while it is
+    // ready.
     void SetYAlignOutput(bool on) { switchOutput(OutputYAlign, on); }
     void SetFeederOutput(bool on) { switchOutput(OutputFeeder, on); }
     void SetBlowOutput(bool on) { switchOutput(OutputBlow, on); }
@@ -114,7 +117,11 @@ private:
     bool sendUntilAccepted(const ControllerCommand& command);
     void switchOutput(OutputIndex output, bool on);
     void setCommanded(double x, double y, double z, double a);
+    // Once until RESET: the controller counts as not ready, its outputs go off where it still
+    // takes that, and the operator is told (what to check when it does not answer at all).
     void reportNotResponding();
+    // Every output off; true when the controller took that and still answers a position poll.
+    bool switchOutputsOffAfterFault();
     // Sets the time bound of the next motion wait from its longest axis travel.
     void expectMotion(double steps, int speed);
     double longestTravelSteps(const std::array<std::int32_t, 4>& to) const;

@@ -1,7 +1,11 @@
 #include "vision/Capture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
+#include <algorithm>
+#include <cstdlib>
 
 #include "context/ProgramContext.h"
 
@@ -50,10 +54,35 @@ bool LoadSnap(const QString& path, ImagePtr& image) {
     if (resolved.isEmpty()) {
         return false;
     }
-    const QImage picture(resolved);
-    if (picture.isNull()) {
+    QFile file(resolved);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    QImage picture;
+    if (BitmapCutShort(bytes) || !picture.loadFromData(bytes)) {
         return false;
     }
     image = pictureToImage(picture);
     return true;
+}
+
+bool BitmapCutShort(const QByteArray& bytes) {
+    constexpr qsizetype kHeaders = 34;  // file header and the bitmap header up to its compression
+    if (!bytes.startsWith("BM") || bytes.size() < kHeaders) {
+        return false;
+    }
+    const char* data = bytes.constData();
+    const qint64 declaredSize = qFromLittleEndian<quint32>(data + 2);
+    const qint64 pixelsAt = qFromLittleEndian<quint32>(data + 10);
+    const qint64 width = qFromLittleEndian<qint32>(data + 18);
+    const qint64 height = qFromLittleEndian<qint32>(data + 22);
+    const qint64 bitsPerPixel = qFromLittleEndian<quint16>(data + 28);
+    const quint32 compression = qFromLittleEndian<quint32>(data + 30);
+    qint64 needed = declaredSize;
+    if (compression == 0 || compression == 3) {  // rows stored as they are
+        const qint64 rowBytes = (std::abs(width) * bitsPerPixel + 31) / 32 * 4;
+        needed = std::max(needed, pixelsAt + rowBytes * std::abs(height));
+    }
+    return needed > bytes.size();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include "vision/Image.h"
@@ -22,5 +23,9 @@ VisionContext VisionOf(ProgramContext& context);
 QString ResolveSnapPath(const QString& path);
 
 // Loads the snap at `path` (resolved as above) into `image`. False, with `image` empty, when
-// the file is missing or cannot be read as a picture.
+// the file is missing, cannot be read as a picture, or is a bitmap cut short.
 bool LoadSnap(const QString& path, ImagePtr& image);
+
+// True for a bitmap file ("BM") shorter than its headers say: a copy or a save that broke off.
+// The picture reader would fill the missing rows and give half a picture.
+bool BitmapCutShort(const QByteArray& bytes);

@@ -224,6 +224,45 @@ TEST_F(ControllerTest, EndlessBusyAnswersGiveUpWithinTheSendBound) {
     EXPECT_FALSE(cnc.ControllerReady);
 }
 
+// A controller that stops moving may still switch: whatever is on goes off before the one
+// message. One that stops answering altogether cannot be told: the message says what to check,
+// and RESET switches the outputs off once it answers again.
+TEST_F(ControllerTest, NotRespondingSwitchesTheOutputsOffWhereTheControllerStillCan) {
+    const QString notAnswering =
+        "CNC CONTROLLER NOT RESPONDING!\rCHECK ITS POWER AND ITS CABLE, THEN PRESS RESET: ITS "
+        "OUTPUTS MAY STILL BE ON.";
+    struct Case {
+        const char* fault;
+        int outputsAfter;
+        QString message;
+    };
+    const Case cases[] = {
+        {"fault_motion_never_finishes=1", 0, "CNC CONTROLLER NOT RESPONDING!"},
+        {"fault_busy_answers=100000000", 0, "CNC CONTROLLER NOT RESPONDING!"},
+        {"fault_refuse_motion=1", 0, "CNC CONTROLLER NOT RESPONDING!"},
+        {"fault_unanswered=1", 16 | 8 | 64, notAnswering},
+    };
+    for (const Case& c : cases) {
+        configure("mode=instant");
+        cnc.SetVacuumOutput(true);
+        cnc.SetFeederOutput(true);
+        cnc.SetDispenserOutput(true);
+        port.calls.clear();
+        sim.injectFaults(c.fault);
+        EXPECT_FALSE(cnc.MoveMachine(10, 0, 0, 0, 65000)) << c.fault;
+        EXPECT_EQ(sim.outputs(), c.outputsAfter) << c.fault;
+        EXPECT_EQ(port.callsStartingWith("error: "), QStringList{c.message}) << c.fault;
+        EXPECT_FALSE(cnc.MoveMachine(20, 0, 0, 0, 65000));
+        EXPECT_EQ(port.callsStartingWith("error: ").size(), 1) << c.fault;
+
+        sim.injectFaults("");
+        sim.clearLog();
+        EXPECT_TRUE(cnc.InitialiseController());
+        EXPECT_EQ(sim.outputs(), 0);
+        EXPECT_EQ(outputCommands().size(), 5u) << "every output is switched off";
+    }
+}
+
 TEST_F(ControllerTest, UnderALatchedStopOutputsGoOffButNeverOn) {
     cnc.SetVacuumOutput(true);
     cnc.SetFeederOutput(true);

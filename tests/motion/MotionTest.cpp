@@ -157,15 +157,23 @@ TEST_F(MotionTest, NozzleProtectionSwitchesVacuumThenFeederOffWithTheirDelays) {
               context.settings.pickDelay + context.settings.actuatorOffDelay - 1e-9);
 }
 
-TEST_F(MotionTest, WithoutAReadyControllerNothingIsSentAndOutputsKeepTheirState) {
+// A controller that is found but not ready (it stopped answering motions, or a parameter was
+// edited) moves nothing and switches nothing on, yet an output still goes off where it can.
+TEST_F(MotionTest, WithoutAReadyControllerNothingMovesOrGoesOnYetOutputsGoOff) {
     cnc.SetVacuumOutput(true);
     cnc.ControllerReady = false;
     sim.clearLog();
     EXPECT_FALSE(cnc.MoveMachine(10, 10, 0, 0, 65000));
-    cnc.SetVacuumOutput(false);
+    cnc.SetBlowOutput(true);
     EXPECT_TRUE(sim.commands().empty());
-    EXPECT_TRUE(cnc.OutputState[OutputVacuum]);
+    EXPECT_FALSE(cnc.OutputState[OutputBlow]);
     EXPECT_EQ(cnc.CommandedX, 0);
+
+    cnc.SetVacuumOutput(false);
+    EXPECT_FALSE(cnc.OutputState[OutputVacuum]);
+    EXPECT_FALSE(sim.outputOn(16));
+    EXPECT_EQ(outputCommands(),
+              (std::vector<SimCommand>{{"MotrixSetOutput", {16, 0, 0, 0, 0, 0}}}));
 }
 
 TEST_F(MotionTest, UnderALatchedStopMovesFailYetTheCommandedPositionTakesTheTarget) {

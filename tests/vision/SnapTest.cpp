@@ -161,6 +161,29 @@ TEST_F(SnapFileTest, TheHomeSnapReplacesItsFileWithoutAsking) {
     EXPECT_GT(QFileInfo(home).size(), 100 * 60 * 3);
 }
 
+// The picture reader takes a bitmap that broke off half-way and fills the rest: such a snap
+// must not become a reference.
+TEST_F(SnapFileTest, ABitmapCutShortIsNoSnap) {
+    const QString path = context.SystemSettingsFolder + "Home.BMP";
+    ASSERT_TRUE(save(SnapDestination::Special, path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    file.close();
+    ASSERT_FALSE(BitmapCutShort(whole));
+    ImagePtr snap;
+    ASSERT_TRUE(LoadSnap(path, snap));
+    for (const qsizetype length : {whole.size() - 1, whole.size() / 2, qsizetype{40}}) {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(whole.left(length));
+        file.close();
+        EXPECT_TRUE(BitmapCutShort(whole.left(length))) << length;
+        EXPECT_FALSE(LoadSnap(path, snap)) << length;
+        EXPECT_FALSE(snap) << length;
+    }
+    EXPECT_FALSE(BitmapCutShort("not a bitmap at all, but long enough to hold the headers"));
+}
+
 TEST_F(SnapFileTest, AFailedWriteIsReportedAndLeavesNoFile) {
     const QString missing = folder.filePath("no such folder/Home.BMP");
     EXPECT_FALSE(save(SnapDestination::Special, missing));
