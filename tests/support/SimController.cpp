@@ -51,15 +51,19 @@ void SimController::clearLog() {
     functions_.MotrixSimClearLog();
 }
 
-std::string SimController::logText() const {
+std::string SimController::copyReport(Report report) {
     std::vector<char> buffer;
-    int needed = functions_.MotrixSimCommandLog(nullptr, 0);
-    // Another thread may log between asking for the size and copying: ask until it fits.
+    int needed = report(nullptr, 0);
+    // Another thread may change it between asking for the size and copying: ask until it fits.
     do {
         buffer.resize(static_cast<std::size_t>(needed));
-        needed = functions_.MotrixSimCommandLog(buffer.data(), needed);
+        needed = report(buffer.data(), needed);
     } while (needed > static_cast<int>(buffer.size()));
     return std::string(buffer.data());
+}
+
+std::string SimController::logText() const {
+    return copyReport(functions_.MotrixSimCommandLog);
 }
 
 std::vector<SimCommand> SimController::commands() const {
@@ -95,4 +99,12 @@ std::array<std::int32_t, 4> SimController::counters() const {
     std::array<std::int32_t, 4> steps{};
     functions_.MotrixSimCounters(&steps[0], &steps[1], &steps[2], &steps[3]);
     return steps;
+}
+
+std::string SimController::worldJson() const {
+    return copyReport(functions_.MotrixSimWorldJson);
+}
+
+std::string SimController::worldState() const {
+    return copyReport(functions_.MotrixSimWorldState);
 }

@@ -44,8 +44,15 @@ public:
     std::array<std::int32_t, 4> physicalPosition() const;
     // The controller's counters, read without a logged position poll.
     std::array<std::int32_t, 4> counters() const;
+    // The world's JSON reports (sim/README.md): the world in use as a world file, and its true
+    // state (head, nozzle, held part, boards, feeders).
+    std::string worldJson() const;
+    std::string worldState() const;
 
 private:
+    using Report = int (*)(char* buffer, int size);
+    static std::string copyReport(Report report);
+
     struct Functions {
 #define SIM_CONTROL_MEMBER(name) decltype(&::name) name = nullptr;
         MOTRIX_SIM_CONTROL_FUNCTIONS(SIM_CONTROL_MEMBER)
