@@ -58,10 +58,7 @@ void SimController::clearLog() {
     functions_.MotrixSimClearLog();
 }
 
-namespace {
-
-// Copies a report of the simulator (a function that answers the size it needs).
-std::string reportText(int (*report)(char*, int)) {
+std::string SimController::copyReport(Report report) {
     std::vector<char> buffer;
     int needed = report(nullptr, 0);
     // Another thread may change it between asking for the size and copying: ask until it fits.
@@ -72,18 +69,8 @@ std::string reportText(int (*report)(char*, int)) {
     return std::string(buffer.data());
 }
 
-}  // namespace
-
 std::string SimController::logText() const {
-    return reportText(functions_.MotrixSimCommandLog);
-}
-
-std::string SimController::worldState() const {
-    return reportText(functions_.MotrixSimWorldState);
-}
-
-std::string SimController::dropRecord() const {
-    return reportText(functions_.MotrixSimDropRecord);
+    return copyReport(functions_.MotrixSimCommandLog);
 }
 
 std::vector<SimCommand> SimController::commands() const {
@@ -119,4 +106,16 @@ std::array<std::int32_t, 4> SimController::counters() const {
     std::array<std::int32_t, 4> steps{};
     functions_.MotrixSimCounters(&steps[0], &steps[1], &steps[2], &steps[3]);
     return steps;
+}
+
+std::string SimController::worldJson() const {
+    return copyReport(functions_.MotrixSimWorldJson);
+}
+
+std::string SimController::worldState() const {
+    return copyReport(functions_.MotrixSimWorldState);
+}
+
+std::string SimController::dropRecord() const {
+    return copyReport(functions_.MotrixSimDropRecord);
 }

@@ -48,11 +48,16 @@ public:
     std::array<std::int32_t, 4> physicalPosition() const;
     // The controller's counters, read without a logged position poll.
     std::array<std::int32_t, 4> counters() const;
-    // The world's JSON reports: its true state, and every part dropped.
+    // The world's JSON reports (sim/README.md): the world in use as a world file, its true
+    // state (head, nozzle, held part, boards, feeders), and every part dropped.
+    std::string worldJson() const;
     std::string worldState() const;
     std::string dropRecord() const;
 
 private:
+    using Report = int (*)(char* buffer, int size);
+    static std::string copyReport(Report report);
+
     struct Functions {
 #define SIM_CONTROL_MEMBER(name) decltype(&::name) name = nullptr;
         MOTRIX_SIM_CONTROL_FUNCTIONS(SIM_CONTROL_MEMBER)
