@@ -11,7 +11,7 @@
 #include "project/BoardOrigin.h"
 #include "project/ProjectFile.h"
 #include "settings/MachineSettingsStore.h"
-#include "vision/SimCameraProvider.h"
+#include "support/SimCameras.h"
 
 namespace {
 
@@ -112,18 +112,9 @@ void FaultMachine::bindController() {
 }
 
 void FaultMachine::startCameras() {
-    const SimCameraCalls calls = SimCameraCalls::Of(cnc.api());
-    if (!calls.available()) {
+    cameras = StartSimCameras(cnc.api());
+    if (!cameras) {
         throw std::runtime_error("the simulator renders no cameras");
-    }
-    cameras =
-        std::make_unique<CameraSet>(CameraProviders{std::make_shared<SimCameraProvider>(calls)});
-    for (const auto& [role, device] : {std::pair{CameraRole::Down, SimCameraProvider::kDownName},
-                                       std::pair{CameraRole::Up, SimCameraProvider::kUpName}}) {
-        TWCamera& camera = cameras->camera(role);
-        camera.SetDeviceName(device);
-        camera.SetFormat(camera.GetSupportedFormats().front());
-        camera.SetActive(true);
     }
     context.cameras = cameras.get();
 }
