@@ -178,6 +178,7 @@ void StartRun(ProgramContext& context, RunKind kind) {
     cycle.BoardRunActive = kind == RunKind::Board;
     cycle.PanelRunActive = kind == RunKind::Panel;
     cycle.PauseRequested = false;
+    RecomputeBoardOrigin(context.project);
     RefreshStatusAndButtons(context);
     AutomaticCycle(context);
     parkHead(context);

@@ -48,6 +48,7 @@ MarkSearch searchMark(ProgramContext& context, int fiducial, int captures) {
     if (!captureFrames(context, captures)) {
         return MarkSearch::CaptureFailed;
     }
+    context.vision.VisionCorrelation = 0;  // a search without a reference leaves it as it was
     VisualCorrelation(VisionOf(context), 0, context.settings.downlookingCameraEnlargementMM, false);
     return context.vision.VisionCorrelation > 0 ? MarkSearch::Found : MarkSearch::NotFound;
 }

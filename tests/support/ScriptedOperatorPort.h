@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "context/OperatorPort.h"
 
@@ -19,11 +20,25 @@ public:
     int partListUpdates = 0;
     int eventRounds = 0;
     FileDialogRequest lastFileDialog;
+    // Runs at every message round: a test presses buttons mid-sequence from here.
+    std::function<void()> onProcessEvents;
+    // Runs at every button refresh (the main window switches the outputs off under a stop).
+    std::function<void()> onUpdateButtons;
 
-    void processEvents() override { ++eventRounds; }
+    void processEvents() override {
+        ++eventRounds;
+        if (onProcessEvents) {
+            onProcessEvents();
+        }
+    }
     void speak(const QString& text) override { calls << "speak: " + text; }
     void updateStatus() override { ++statusUpdates; }
-    void updateButtons() override { ++buttonUpdates; }
+    void updateButtons() override {
+        ++buttonUpdates;
+        if (onUpdateButtons) {
+            onUpdateButtons();
+        }
+    }
     void updatePartList() override { ++partListUpdates; }
     void showError(const QString& text) override { calls << "error: " + text; }
     void showInformation(const QString& text) override { calls << "information: " + text; }
