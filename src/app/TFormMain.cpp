@@ -10,6 +10,8 @@
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
 #include "context/SettingsPersistence.h"
+#include "handling/RunControlsWidget.h"
+#include "handling/TFormFeeders.h"
 #include "handling/TFormRejectTray.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
@@ -18,6 +20,7 @@
 #include "project/PanelControlsWidget.h"
 #include "project/PartDetailsWidget.h"
 #include "project/ProjectCommands.h"
+#include "project/TFormFiducialSettings.h"
 #include "project/TFormImportPlaceFile.h"
 #include "project/TFormNewProject.h"
 #include "ui_TFormMain.h"
@@ -74,6 +77,8 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     FormRejectTray = new TFormRejectTray(context_, this);
     FormImportPlaceFile = new TFormImportPlaceFile(context_, this);
     FormNewProject = new TFormNewProject(context_, this);
+    FormFeeders = new TFormFeeders(context_, nullptr, this);
+    FormFiducialSettings = new TFormFiducialSettings(context_, nullptr, this);
     addJogPanel();
     addProjectPanels();
     connectControls();
@@ -84,11 +89,19 @@ void TFormMain::addProjectPanels() {
     auto* board = new BoardControlsWidget(context_, centralWidget());
     auto* panel = new PanelControlsWidget(
         context_, [this] { saveMachineSettings(); }, centralWidget());
+    RunControlsWidget::Windows windows;
+    windows.feeders = [this] { ButtonFeedersClick(); };
+    windows.fiducials = [this] {
+        runSettingsWindow(*FormFiducialSettings);
+        focusPartList();
+    };
+    windows.focusPartList = [this] { focusPartList(); };
+    auto* run = new RunControlsWidget(context_, std::move(windows), centralWidget());
     for (QWidget* widget : {static_cast<QWidget*>(parts), static_cast<QWidget*>(board),
-                            static_cast<QWidget*>(panel)}) {
+                            static_cast<QWidget*>(run), static_cast<QWidget*>(panel)}) {
         ui_->LayoutProjectColumn->addWidget(widget);
     }
-    panels_ = {parts, board, panel};
+    panels_ = {parts, board, run, panel};
 }
 
 void TFormMain::addJogPanel() {
@@ -114,6 +127,22 @@ void TFormMain::moveToFixedPosition(double x, double y, double z) {
 }
 
 TFormMain::~TFormMain() = default;
+
+void TFormMain::ButtonFeedersClick() {
+    ProjectState& project = context_.project;
+    const bool partChosen = project.CurrentPart >= 1 && project.CurrentPart <= project.PartCount();
+    project.CurrentFeeder = partChosen ? project.Parts[project.CurrentPart - 1].Feeder : 0;
+    runSettingsWindow(*FormFeeders);
+    updatePartList();
+    updateButtons();
+    updateStatus();
+}
+
+void TFormMain::focusPartList() {
+    if (QWidget* partList = centralWidget()->findChild<QWidget*>("ListBoxPartList")) {
+        partList->setFocus();
+    }
+}
 
 void TFormMain::connectControls() {
     connect(ui_->ButtonEmergencyStop, &QPushButton::clicked, this,
@@ -182,9 +211,7 @@ void TFormMain::startUp() {
     updateStatus();
     updateButtons();
     if (context_.project.ProjectOpen) {
-        if (QWidget* partList = centralWidget()->findChild<QWidget*>("ListBoxPartList")) {
-            partList->setFocus();
-        }
+        focusPartList();
     }
 }
 
@@ -307,6 +334,15 @@ void TFormMain::showInformation(const QString& text) {
 
 OperatorPort::Answer TFormMain::ask(const QString& question, bool withCancel) {
     return people_ ? people_->ask(question, withCancel) : dialogs_.ask(question, withCancel);
+}
+
+OperatorPort::Answer TFormMain::askChoice(const QString& question, const QString& yesCaption,
+                                          const QString& noCaption, const QString& cancelCaption,
+                                          Answer preferred) {
+    if (people_) {
+        return people_->askChoice(question, yesCaption, noCaption, cancelCaption, preferred);
+    }
+    return dialogs_.askChoice(question, {yesCaption, noCaption, cancelCaption}, preferred);
 }
 
 QString TFormMain::chooseOpenFile(const FileDialogRequest& request) {

@@ -16,6 +16,8 @@ class TFormMain;
 }
 class QDialog;
 class QTimer;
+class TFormFeeders;
+class TFormFiducialSettings;
 class TFormImportPlaceFile;
 class TFormNewProject;
 class TFormRejectTray;
@@ -52,6 +54,8 @@ public:
     void showError(const QString& text) override;
     void showInformation(const QString& text) override;
     Answer ask(const QString& question, bool withCancel) override;
+    Answer askChoice(const QString& question, const QString& yesCaption, const QString& noCaption,
+                     const QString& cancelCaption, Answer preferred) override;
     QString chooseOpenFile(const FileDialogRequest& request) override;
     QString chooseSaveFile(const FileDialogRequest& request) override;
     void beep() override;
@@ -71,6 +75,9 @@ private:
     void applyProjectVisibility();
     void saveMachineSettings();
     void CheckBoxMetricClick(bool checked);
+    // "Feeders": the feeders window on the current part's feeder.
+    void ButtonFeedersClick();
+    void focusPartList();
 
     ProgramContext context_;
     std::unique_ptr<Ui::TFormMain> ui_;
@@ -80,6 +87,8 @@ private:
     TFormRejectTray* FormRejectTray;
     TFormImportPlaceFile* FormImportPlaceFile;
     TFormNewProject* FormNewProject;
+    TFormFeeders* FormFeeders;
+    TFormFiducialSettings* FormFiducialSettings;
     bool SystemStarted = false;
     bool shownOnce_ = false;
     int settingsWindowsOpen_ = 0;
