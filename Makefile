@@ -2,7 +2,7 @@
 BUILD_DIR := build
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-speech-dev \
             qt6-declarative-dev qt6-speech-flite-plugin qt6-qpa-plugins libgtest-dev \
-            libgmock-dev libbenchmark-dev
+            libgmock-dev libbenchmark-dev nlohmann-json3-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps configure build run test bench format clean

@@ -8,6 +8,7 @@
 #include "project/FeederList.h"
 #include "project/IniFields.h"
 #include "project/TextFiles.h"
+#include "settings/TextEncoding.h"
 
 namespace {
 
@@ -59,20 +60,25 @@ void WriteFeederListSection(IniWriter& writer, const QList<FeederRec>& feeders) 
     WriteList<FeederRec>(writer, kCountKey, kItemWord, kFeederFields, feeders);
 }
 
-std::optional<QList<FeederRec>> ReadFeederListSection(const IniDocument& document) {
-    auto feeders =
-        ReadList<FeederRec>(document.section(kSection), kCountKey, kItemWord, kFeederFields);
+std::optional<QList<FeederRec>> ReadFeederListSection(const IniDocument& document,
+                                                      QString* problem) {
+    auto feeders = ReadList<FeederRec>(document.section(kSection), kCountKey, kItemWord,
+                                       kFeederFields, problem);
     if (feeders) {
         std::ranges::for_each(*feeders, ApplyKindLocation);
     }
     return feeders;
 }
 
+QList<FileValue> FeederFileValues(const FeederRec& feeder) {
+    return FieldValues<FeederRec>(kFeederFields, feeder);
+}
+
 QByteArray FeederFileText(const FeederRec& feeder) {
     IniWriter writer;
     writer.section(kSection);
     WriteFields<FeederRec>(writer, feederFileFields(), kItemWord, feeder);
-    return writer.toUtf8();
+    return EncodeText(writer.text());
 }
 
 bool LoadFeederFile(const QString& folder, const QString& name, FeederRec& feeder) {

@@ -6,7 +6,7 @@
 #include <span>
 #include <variant>
 
-#include "project/IniText.h"
+#include "settings/IniText.h"
 
 // A record's fields as the project and feeder files store them: one table per record type
 // gives each field's key and member, and drives both writing and reading, so the two never
@@ -28,6 +28,26 @@ constexpr int kMaxListLength = 1'000'000;
 
 inline QString FieldKey(const QString& prefix, const char* key) {
     return prefix + QLatin1String(key);
+}
+
+// One stored value under its key, for summaries of a file's content.
+struct FileValue {
+    QString key;
+    std::variant<QString, int, double, bool> value;
+};
+
+// The record's values under their field keys (without a prefix and its space), in file order.
+template <typename Record>
+QList<FileValue> FieldValues(std::span<const Field<Record>> fields, const Record& record) {
+    QList<FileValue> values;
+    for (const Field<Record>& field : fields) {
+        std::visit(
+            [&](auto member) {
+                values.append({QString::fromLatin1(field.key).trimmed(), record.*member});
+            },
+            field.member);
+    }
+    return values;
 }
 
 template <typename Record>
@@ -63,13 +83,21 @@ void WriteList(IniWriter& writer, const QString& countKey, const QString& itemWo
 }
 
 // The count decides how many items are read; an item whose keys are missing gets the
-// defaults. Nothing when the count is negative or beyond kMaxListLength.
+// defaults. Nothing when the count is negative or beyond kMaxListLength; `problem`, when given,
+// then says so.
 template <typename Record>
 std::optional<QList<Record>> ReadList(const IniSection& section, const QString& countKey,
                                       const QString& itemWord,
-                                      std::span<const Field<Record>> fields) {
+                                      std::span<const Field<Record>> fields,
+                                      QString* problem = nullptr) {
     const int count = section.read(countKey, 0);
     if (count < 0 || count > kMaxListLength) {
+        if (problem) {
+            *problem = QStringLiteral("\"%1\" is %2, not a count from 0 to %3")
+                           .arg(countKey)
+                           .arg(count)
+                           .arg(kMaxListLength);
+        }
         return std::nullopt;
     }
     QList<Record> items(count);

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <algorithm>
 
-#include "project/TextDecoding.h"
+#include "settings/TextEncoding.h"
 
 namespace PlaceFile {
 

@@ -54,8 +54,10 @@ const Unit* unitOf(const QStringList& fields) {
 // in fields 9, 10 and 11. The wider exports of one CAD tool put a pin count before the layer
 // and an SMD flag between rotation and comment: read positionally they would give every part
 // the layer letter as its rotation, that is 0. A plain integer in field 9 followed by a field
-// that is no number marks the pin count; the distance from rotation to comment comes from the
-// file's column header, whose names after the coordinates are single words.
+// that is no number marks the pin count. The distance from rotation to comment comes from the
+// file's column header, whose names after the coordinates are single words; it counts on lines
+// with the pin count and on lines that reach that far (an SMD flag without the pin count).
+// A usual line keeps its comment right after the rotation whatever its header says.
 struct TrailingFields {
     int layer = 9;
     int rotation = 10;
@@ -75,11 +77,15 @@ bool isNumber(const QString& text) {
 }
 
 TrailingFields trailingFields(const QStringList& fields, int rotationToComment) {
-    const int shift = isPlainInteger(field(fields, 9)) && !isNumber(field(fields, 10)) ? 1 : 0;
     TrailingFields trailing;
-    trailing.layer += shift;
-    trailing.rotation += shift;
-    trailing.comment = trailing.rotation + rotationToComment;
+    const bool pinCount = isPlainInteger(field(fields, 9)) && !isNumber(field(fields, 10));
+    if (pinCount) {
+        ++trailing.layer;
+        ++trailing.rotation;
+    }
+    const int headerComment = trailing.rotation + rotationToComment;
+    const bool extraColumns = pinCount || !field(fields, headerComment).isEmpty();
+    trailing.comment = extraColumns ? headerComment : trailing.rotation + 1;
     return trailing;
 }
 

@@ -6,6 +6,7 @@
 #include "project/IniFields.h"
 #include "project/TextFiles.h"
 #include "settings/MachineSettings.h"
+#include "settings/TextEncoding.h"
 
 namespace {
 
@@ -64,11 +65,11 @@ bool writeProjectFile(const QByteArray& text, ProjectState& project, MachineSett
 }
 
 // All or nothing: a damaged list count leaves `project` untouched.
-bool readProjectText(const QString& text, ProjectState& project) {
+bool readProjectText(const QString& text, ProjectState& project, QString& problem) {
     const IniDocument document = IniDocument::parse(text);
-    auto parts =
-        ReadList<PartRec>(document.section(kPartSection), kPartCountKey, kPartWord, kPartFields);
-    auto feeders = ReadFeederListSection(document);
+    auto parts = ReadList<PartRec>(document.section(kPartSection), kPartCountKey, kPartWord,
+                                   kPartFields, &problem);
+    auto feeders = parts ? ReadFeederListSection(document, &problem) : std::nullopt;
     if (!parts || !feeders) {
         return false;
     }
@@ -94,6 +95,14 @@ QString ProjectBackupPath(const QString& folder, const QString& name) {
     return folder + name + QStringLiteral(".BAK");
 }
 
+QList<FileValue> BoardFileValues(const ProjectState& project) {
+    return FieldValues<ProjectState>(kBoardFields, project);
+}
+
+QList<FileValue> PartFileValues(const PartRec& part) {
+    return FieldValues<PartRec>(kPartFields, part);
+}
+
 QByteArray ProjectFileText(const ProjectState& project) {
     IniWriter writer;
     writer.section(kBoardSection);
@@ -101,13 +110,22 @@ QByteArray ProjectFileText(const ProjectState& project) {
     writer.section(kPartSection);
     WriteList<PartRec>(writer, kPartCountKey, kPartWord, kPartFields, project.Parts);
     WriteFeederListSection(writer, project.Feeders);
-    return writer.toUtf8();
+    return EncodeText(writer.text());
+}
+
+bool ReadProjectFile(const QString& path, ProjectState& project, QString& problem) {
+    QString text;
+    if (!ReadTextFile(path, text)) {
+        problem = QStringLiteral("cannot read \"%1\"").arg(path);
+        return false;
+    }
+    return readProjectText(text, project, problem);
 }
 
 bool LoadProject(ProjectState& project, MachineSettings& settings, const QString& folder,
                  const QString& name) {
-    QString text;
-    if (!ReadTextFile(ProjectFilePath(folder, name), text) || !readProjectText(text, project)) {
+    QString problem;
+    if (!ReadProjectFile(ProjectFilePath(folder, name), project, problem)) {
         return false;
     }
     rememberAsLastProject(project, settings, folder, name);
@@ -126,5 +144,5 @@ bool CreateEmptyProjectFile(ProjectState& project, MachineSettings& settings, co
     writer.section(kPartSection);
     writer.write(kPartCountKey, 0);
     WriteFeederListSection(writer, {});
-    return writeProjectFile(writer.toUtf8(), project, settings, folder, name);
+    return writeProjectFile(EncodeText(writer.text()), project, settings, folder, name);
 }

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include "project/TextDecoding.h"
+#include "settings/TextEncoding.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "settings/MachineSettingsFile.h"
 #include "settings/NumberText.h"
 
 namespace {
@@ -205,14 +206,10 @@ const SettingList& WriteOrder() {
     return order;
 }
 
-// The stored value as text. A hand-edited file can confuse QSettings: an unquoted comma turns
-// the value into a list, and "@Type(...)" into a typed value that has no text at all.
+// The stored value as text; the settings file holds nothing else.
 std::optional<QString> StoredText(const QSettings& store, const QString& path) {
     const QVariant value = store.value(path);
-    if (value.typeId() == QMetaType::QStringList) {
-        return value.toStringList().join(QStringLiteral(", "));
-    }
-    if (!value.isValid() || !value.canConvert<QString>()) {
+    if (!value.isValid()) {
         return std::nullopt;
     }
     return value.toString();
@@ -278,9 +275,13 @@ bool WriteSettings(QSettings& store, const MachineSettings& settings, const Sett
 }  // namespace
 
 std::unique_ptr<QSettings> OpenMachineSettingsStore() {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+    return std::make_unique<QSettings>(MachineSettingsFileFormat(), QSettings::UserScope,
                                        QStringLiteral("Velmora Electronics"),
                                        QStringLiteral("Corvane 2"));
+}
+
+std::unique_ptr<QSettings> OpenMachineSettingsStoreAt(const QString& path) {
+    return std::make_unique<QSettings>(path, MachineSettingsFileFormat());
 }
 
 void LoadMachineSettings(QSettings& store, MachineSettings& settings) {

@@ -7,12 +7,14 @@
 #include "settings/MachineSettings.h"
 
 // The per-user machine settings store: an INI file (organisation "Velmora Electronics",
-// application "Corvane 2") with one group per section. Every value is kept as text, so the
-// file reads the same whoever wrote it.
+// application "Corvane 2") with one group per section, in the format of MachineSettingsFile.h.
+// Every value is kept as text, so the file reads the same whoever wrote it.
 //
 // QSettings remembers the first error it met for the lifetime of the object, so open a fresh
 // store for every load or save rather than keeping one around.
 std::unique_ptr<QSettings> OpenMachineSettingsStore();
+// The same store kept in the file at `path`.
+std::unique_ptr<QSettings> OpenMachineSettingsStoreAt(const QString& path);
 
 // Reads every setting. A value that is missing or does not read as its type gives that
 // setting's default; nothing in the store can make this fail.

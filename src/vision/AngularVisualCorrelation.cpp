@@ -98,9 +98,10 @@ public:
         : searchImage_(searchImage), reference_(reference), session_(session), threads_(threads) {}
 
     // Tries every trial at base + its relative angle, then takes the results in trial order:
-    // the state shows each in turn, and a strictly better score becomes the best.
-    void run(std::vector<AngleTrial> trials, double base, int factor, VisionState& state,
-             AngleBest& best) {
+    // the state shows each in turn, and a strictly better score becomes the best. Returns the
+    // last trial, whose values the state then holds.
+    AngleTrial run(std::vector<AngleTrial> trials, double base, int factor, VisionState& state,
+                   AngleBest& best) {
         const ShrunkPair& shrunk = pair(factor);
         ParallelFor(static_cast<int>(trials.size()), threads_, [&](int begin, int end) {
             TrialWorkspace workspace;
@@ -116,6 +117,7 @@ public:
                 best = {trial.score, trial.relative, trial.x, trial.y};
             }
         }
+        return trials.back();
     }
 
 private:
@@ -156,16 +158,29 @@ private:
     std::vector<std::unique_ptr<ShrunkPair>> pairs_;
 };
 
-void setAngleResult(VisionState& state, const AngleBest& best, double mmPerPixel) {
-    double x = best.x;
-    double y = best.y;
-    if (best.angle != 0) {
-        turnPoint(x, y, best.angle);
-    }
-    state.VisionCentreX = -x * mmPerPixel;  // the up camera sees the part mirrored
-    state.VisionCentreY = y * mmPerPixel;
+struct Offset {
+    double x;
+    double y;
+};
+
+// The offset from the image centre in mm, machine sense, of what the search found at (x, y)
+// pixels (Y up) of the camera image turned by `turnedBy` degrees: turned back into the camera
+// image, then mirrored, since the up camera sees the part from below.
+Offset cameraOffset(double x, double y, double turnedBy, double mmPerPixel) {
+    turnPoint(x, y, turnedBy);
+    return {-x * mmPerPixel, y * mmPerPixel};
+}
+
+void setAngleResult(VisionState& state, const AngleBest& best, double base, double mmPerPixel) {
+    const Offset offset = cameraOffset(best.x, best.y, base + best.angle, mmPerPixel);
+    state.VisionCentreX = offset.x;
+    state.VisionCentreY = offset.y;
     state.VisionCorrelation = best.score;
     state.VisionAngle = best.angle;
+}
+
+QString resultText(const VisionState& state, Offset offset) {
+    return angleResultText(state.VisionCorrelation, state.VisionAngle, offset.x, offset.y);
 }
 
 }  // namespace
@@ -176,7 +191,7 @@ bool AngularVisualCorrelation(const VisionContext& vision, double angle, int enl
     TBitmap32* camera = state.ImageUplooking.get();
     TBitmap32* reference = state.ImageReference.get();
     if (!camera || !reference) {
-        state.VisionResultText = angleResultText(state);
+        state.VisionResultText = resultText(state, {state.VisionCentreX, state.VisionCentreY});
         return false;
     }
     const MachineSettings& settings = vision.settings;
@@ -192,21 +207,27 @@ bool AngularVisualCorrelation(const VisionContext& vision, double angle, int enl
     const double step = angleStep(factor, reference->Width);
     const int limit = settings.uplookingCameraAngleTestLimit;
     AngleBest best;
-    search.run(coarseTrials(angleStepCount(limit, step), step), angle, factor, state, best);
+    AngleTrial last =
+        search.run(coarseTrials(angleStepCount(limit, step), step), angle, factor, state, best);
     if (best.score > 0 && limit > std::fabs(best.angle)) {
         if (factor > 1) {
             const int fineFactor = angleSearchFactor(maxDimension, 3);
             const double fineStep = angleStep(fineFactor, reference->Width);
-            search.run(refinementTrials(best.angle, angleStepCount(step, fineStep), fineStep),
-                       angle, fineFactor, state, best);
+            last =
+                search.run(refinementTrials(best.angle, angleStepCount(step, fineStep), fineStep),
+                           angle, fineFactor, state, best);
         }
     } else {
         best = AngleBest{};
     }
     const bool found = best.score >= settings.visionCorrelationLimit;
     if (found) {
-        setAngleResult(state, best, scale.mmPerPixel);
+        setAngleResult(state, best, angle, scale.mmPerPixel);
+        state.VisionResultText = resultText(state, {state.VisionCentreX, state.VisionCentreY});
+    } else {
+        // The fields keep the last trial's pixels; the line shows them in mm like a result.
+        state.VisionResultText = resultText(
+            state, cameraOffset(last.x, last.y, angle + last.relative, scale.mmPerPixel));
     }
-    state.VisionResultText = angleResultText(state);
     return found;
 }

@@ -2,15 +2,24 @@
 
 #include <algorithm>
 #include <exception>
-#include <thread>
 #include <vector>
 
-void ParallelFor(int count, int threads, const std::function<void(int, int)>& body) {
+namespace {
+
+std::thread startThread(std::function<void()> work) {
+    return std::thread(std::move(work));
+}
+
+}  // namespace
+
+void ParallelFor(int count, int threads, const std::function<void(int, int)>& body,
+                 const WorkerStarter& startWorker) {
     const int parts = std::clamp(threads, 1, std::max(count, 1));
     if (parts == 1) {
         body(0, count);
         return;
     }
+    const WorkerStarter start = startWorker ? startWorker : WorkerStarter(startThread);
     std::vector<std::exception_ptr> errors(parts);
     auto runPart = [&](int part) {
         try {
@@ -21,8 +30,16 @@ void ParallelFor(int count, int threads, const std::function<void(int, int)>& bo
     };
     std::vector<std::thread> workers;
     workers.reserve(parts - 1);
-    for (int part = 1; part < parts; ++part) {
-        workers.emplace_back(runPart, part);
+    int started = 1;
+    for (; started < parts; ++started) {
+        try {
+            workers.push_back(start([&runPart, started] { runPart(started); }));
+        } catch (const std::exception&) {
+            break;  // no more threads to be had: the caller takes the rest
+        }
+    }
+    for (int part = started; part < parts; ++part) {
+        runPart(part);
     }
     runPart(0);
     for (std::thread& worker : workers) {

@@ -57,9 +57,7 @@ QString positionResultText(const VisionState& state) {
            "mm  Y = " + twoDecimals(state.VisionCentreY) + "mm";
 }
 
-QString angleResultText(const VisionState& state) {
-    return "Correlation = " + twoDecimals(state.VisionCorrelation) +
-           "  Angle = " + twoDecimals(state.VisionAngle) +
-           "Deg.  X = " + twoDecimals(state.VisionCentreX) +
-           "mm  Y = " + twoDecimals(state.VisionCentreY) + "mm";
+QString angleResultText(double correlation, double angle, double xMM, double yMM) {
+    return "Correlation = " + twoDecimals(correlation) + "  Angle = " + twoDecimals(angle) +
+           "Deg.  X = " + twoDecimals(xMM) + "mm  Y = " + twoDecimals(yMM) + "mm";
 }

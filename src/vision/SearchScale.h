@@ -28,6 +28,6 @@ int angleStepCount(double range, double step);
 // Turns (x, y) by `degrees` (counter-clockwise with Y up).
 void turnPoint(double& x, double& y, double degrees);
 
-// The result line after a position search and after an angle search.
+// The result line after a position search and after an angle search (offsets in mm).
 QString positionResultText(const VisionState& state);
-QString angleResultText(const VisionState& state);
+QString angleResultText(double correlation, double angle, double xMM, double yMM);

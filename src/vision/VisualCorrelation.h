@@ -35,7 +35,9 @@ bool VisualCorrelation(const VisionContext& vision, double angle, int enlargeMM,
 
 // Finds state.ImageReference in the up-camera image and measures its turn, sweeping trial
 // angles around `angle` up to "Uplooking Camera Angle Test Limit". True: VisionCorrelation,
-// VisionCentreX/Y (mm) and VisionAngle (degrees, relative to `angle`) hold the result. False:
-// VisionAngle is unchanged and the other three hold the last trial's values (pixels).
-// VisionResultText holds the result line. Missing images give false.
+// VisionCentreX/Y (mm, in the camera image: the offset found in the image turned by `angle`
+// plus the trial angle is turned back by both) and VisionAngle (degrees, relative to `angle`)
+// hold the result. False: VisionAngle is unchanged and the other three hold the last trial's
+// values (pixels of the turned image). VisionResultText holds the result line, in mm either
+// way. Missing images give false.
 bool AngularVisualCorrelation(const VisionContext& vision, double angle, int enlargeMM);

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "settings/MachineSettingsStore.h"
 #include "support/widgets/MainWindowFixture.h"
 
 namespace {
@@ -149,8 +150,9 @@ TEST_F(MainWindowTest, ClosingSwitchesOutputsOffSavesSettingsAndClosesTheLibrary
     ASSERT_GE(commands.size(), 2u);
     EXPECT_EQ(commands[commands.size() - 2].name, "MotrixEndCurrentMove");
     EXPECT_EQ(commands.back().name, "MotrixClose");
-    QSettings stored(settingsFile(), QSettings::IniFormat);
-    EXPECT_EQ(stored.value("CNC Settings/Jog Speed").toString(), "1234");
+    EXPECT_EQ(
+        OpenMachineSettingsStoreAt(settingsFile())->value("CNC Settings/Jog Speed").toString(),
+        "1234");
 }
 
 }  // namespace

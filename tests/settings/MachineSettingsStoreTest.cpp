@@ -6,7 +6,9 @@
 #include <memory>
 #include <string_view>
 
+#include "settings/MachineSettingsFile.h"
 #include "settings/MachineSettingsStore.h"
+#include "support/FileSizeLimit.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ protected:
     }
 
     static std::unique_ptr<QSettings> openStore(const QString& path) {
-        return std::make_unique<QSettings>(path, QSettings::IniFormat);
+        return OpenMachineSettingsStoreAt(path);
     }
 
     MachineSettings loadFrom(const QString& path) const {
@@ -44,8 +46,30 @@ protected:
         return openStore(savedStore)->value(path).toString();
     }
 
+    static QByteArray readFile(const QString& path) {
+        QFile file(path);
+        return file.open(QFile::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QTemporaryDir folder_;
 };
+
+// Settings whose texts need care in an INI file: commas, edge spaces, "@", backslashes,
+// letters beyond ASCII.
+MachineSettings AwkwardSettings() {
+    MachineSettings settings;
+    settings.jogSpeed = 1234;
+    settings.maximumXPosition = 398.5;
+    settings.rejectTrayY[4] = -12.25;
+    settings.dualYAxis = false;
+    settings.cameraUpDeviceName = QStringLiteral("USB Camera, Front");
+    settings.cameraUpFormatName = QStringLiteral("@Rect(1 2 3 4)");
+    settings.cameraDownDeviceName = QStringLiteral("Kamera S\u00FCd \u00B5Eye; \"HD\"=1");
+    settings.cameraDownFormatName = QStringLiteral("C:\\Formats\\640x480");
+    settings.lastProjectPath = QStringLiteral(" /home/op/Corvane Projects/Board 7/ ");
+    settings.lastProjectName = QStringLiteral("Board 7");
+    return settings;
+}
 
 TEST_F(MachineSettingsStoreTest, FirstRunLoadsExactlyTheDefaults) {
     // Start from a value in every setting that no default has, so a setting the load skips
@@ -189,7 +213,7 @@ TEST_F(MachineSettingsStoreTest, StoredTextsLoadByTheReadingRules) {
 
 TEST_F(MachineSettingsStoreTest, DamagedFileLoadsWhatItCanAndDefaultsTheRest) {
     writeFile(storePath(),
-              "\xff\xfe\x00garbage without a section\n"
+              "\x00\xff\xfegarbage without a section\n"
               "[CNC Settings]\n"
               "COM Port=3\n"
               "Jog Speed=@Rect(1 2 3 4)\n"
@@ -213,14 +237,70 @@ TEST_F(MachineSettingsStoreTest, DamagedFileLoadsWhatItCanAndDefaultsTheRest) {
     MachineSettings expected;
     expected.comPort = 3;
     expected.maximumXPosition = -2.5;
-    expected.currentNozzle = 4;
     expected.cameraUpDeviceName = QStringLiteral("USB Camera, Front");
-    expected.lastProjectName = loaded.lastProjectName;  // whatever survives the broken quote
+    // The file has no quoting: quotes are part of the text, so a quoted "4" is no number.
+    expected.lastProjectName = QStringLiteral("\"unterminated");
     EXPECT_EQ(loaded, expected);
 
     // The damage met while reading is no reason to report a save as failed.
     EXPECT_TRUE(SaveMachineSettings(*store, loaded));
     EXPECT_EQ(loadFrom(storePath()), loaded);
+}
+
+TEST_F(MachineSettingsStoreTest, FileShowsThePlainNamesSectionBySection) {
+    ASSERT_TRUE(SaveMachineSettings(*openStore(storePath()), MachineSettings{}));
+
+    const QByteArray golden =
+        readFile(QStringLiteral(CORVANE_SOURCE_DIR "/tests/settings/golden/Corvane 2.ini"));
+    ASSERT_FALSE(golden.isEmpty());
+    EXPECT_EQ(readFile(storePath()), golden);
+    EXPECT_TRUE(golden.startsWith("[CNC Settings]\r\nCOM Port=1\r\n"));
+    EXPECT_TRUE(golden.contains("\r\nMaximum X Position=405.0000000000\r\n"));
+    EXPECT_FALSE(golden.contains('%'));
+}
+
+TEST_F(MachineSettingsStoreTest, FileOfTheEarlierEscapedFormatLoadsAndIsSavedPlain) {
+    const MachineSettings settings = AwkwardSettings();
+    {
+        // The settings file as QSettings' own INI format writes it.
+        QSettings escaped(storePath(), QSettings::IniFormat);
+        ASSERT_TRUE(SaveMachineSettings(escaped, settings));
+    }
+    const QByteArray old = readFile(storePath());
+    ASSERT_TRUE(old.contains("[CNC%20Settings]")) << old.toStdString();
+    ASSERT_TRUE(old.contains("Jog%20Speed=1234"));
+
+    EXPECT_EQ(loadFrom(storePath()), settings);
+
+    ASSERT_TRUE(SaveMachineSettings(*openStore(storePath()), settings));
+    const QByteArray plain = readFile(storePath());
+    EXPECT_FALSE(plain.contains("%20"));
+    EXPECT_TRUE(plain.contains("[Camera Settings]\r\nCamera Up Device Name=USB Camera, Front\r\n"));
+    EXPECT_TRUE(plain.contains("\r\nLast Project Path= /home/op/Corvane Projects/Board 7/ \r\n"));
+    EXPECT_EQ(loadFrom(storePath()), settings);
+}
+
+TEST_F(MachineSettingsStoreTest, NamesMatchInAnyLetterCase) {
+    writeFile(storePath(),
+              "[cnc SETTINGS]\r\nmaximum x position=12.5\r\nJOG SPEED=77\r\n"
+              "[Current Status]\r\nlast project name=Panel\r\n"sv);
+    MachineSettings expected;
+    expected.maximumXPosition = 12.5;
+    expected.jogSpeed = 77;
+    expected.lastProjectName = QStringLiteral("Panel");
+    EXPECT_EQ(loadFrom(storePath()), expected);
+}
+
+TEST_F(MachineSettingsStoreTest, SaveThatRunsOutOfRoomLeavesTheFileAsItWas) {
+    ASSERT_TRUE(SaveMachineSettings(*openStore(storePath()), MachineSettings{}));
+    const QByteArray before = readFile(storePath());
+    {
+        const FileSizeLimit limit(static_cast<rlim_t>(before.size() / 2));
+        EXPECT_FALSE(SaveMachineSettings(*openStore(storePath()), AwkwardSettings()));
+    }
+    EXPECT_EQ(readFile(storePath()), before);
+    EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files), QStringList{"Corvane 2.ini"})
+        << "no temporary file is left behind";
 }
 
 TEST_F(MachineSettingsStoreTest, ScaleKeepsItsLowEightBits) {
@@ -379,7 +459,7 @@ TEST_F(MachineSettingsStoreTest, OpenedStoreIsTheUsersVelmoraIniFile) {
     const auto store = OpenMachineSettingsStore();
     ASSERT_TRUE(SaveMachineSettings(*store, settings));
 
-    EXPECT_EQ(store->format(), QSettings::IniFormat);
+    EXPECT_EQ(store->format(), MachineSettingsFileFormat());
     EXPECT_EQ(store->fileName(),
               folder_.filePath(QStringLiteral("Velmora Electronics/Corvane 2.ini")));
     EXPECT_TRUE(QFile::exists(store->fileName()));

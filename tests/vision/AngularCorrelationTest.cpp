@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "VisionTestFixtures.h"
 #include "vision/FilterRotation.h"
@@ -21,6 +24,29 @@ ImagePtr partFrame(const TBitmap32& part, double turn, int width = 640, int heig
     rotation.setParameterString("MISSINGPIXELCOLORMODE", "BLACK");
     rotation.Run();
     return cloneImage(rotation.getOutputParameterImage("OUTIMAGE").Value);
+}
+
+// A part `dx`, `dy` pixels (rows down) from the centre, then the whole frame turned by `turn`.
+ImagePtr offsetPartFrame(const TBitmap32& part, int dx, int dy, double turn) {
+    ImagePtr frame = test_images::uniform(640, 480, 0xFF202020);
+    test_images::pasteAtOffset(*frame, part, dx, dy);
+    TFilterRotation rotation;
+    rotation.setParameterImage("INIMAGE", frame.get());
+    rotation.setParameterSingle("ANGLE", static_cast<float>(turn));
+    rotation.setParameterBoolean("AUTOADJUSTSIZE", false);
+    rotation.setParameterString("MISSINGPIXELCOLORMODE", "BLACK");
+    rotation.Run();
+    return cloneImage(rotation.getOutputParameterImage("OUTIMAGE").Value);
+}
+
+// The numbers of a result line: correlation, angle, X and Y.
+std::vector<double> lineNumbers(const QString& line) {
+    static const QRegularExpression number(QStringLiteral("-?\\d+\\.\\d+"));
+    std::vector<double> numbers;
+    for (const QRegularExpressionMatch& match : number.globalMatch(line)) {
+        numbers.push_back(match.captured().toDouble());
+    }
+    return numbers;
 }
 
 TEST(AngularCorrelationTest, ShrinkFactorStepAndStepCount) {
@@ -51,6 +77,51 @@ TEST(AngularCorrelationTest, TurnedPartIsMeasuredWithinOneStep) {
         // Turning the frame by the found angle straightens the part again.
         EXPECT_NEAR(bench.state.VisionAngle, -turn, angleStep(3, 100)) << turn;
         EXPECT_GT(bench.state.VisionCorrelation, 0.8) << turn;
+    }
+}
+
+// The search turns the frame by the base angle plus each trial angle; what it finds there is
+// turned back by both, so the offset is the part's own in the camera image, in mm, mirrored.
+// A search that fails shows the last trial's offset the same way in its result line.
+TEST(AngularCorrelationTest, OffsetIsThePartsOwnWhateverTheBaseAngle) {
+    struct Case {
+        double base;
+        double turn;
+        int dx, dy;
+    };
+    const Case cases[] = {
+        {30, 0, 21, 13},    {30, 0, 35, -28},   {-30, 0, -27, 35},
+        {-20, 12, -19, 27}, {25, -15, 27, -19},
+    };
+    const double mmPerPixel = 40.0 / 640;
+    for (const Case& c : cases) {
+        // Where the part's centre lies after the frame's turn (clockwise on screen), Y up.
+        double x = c.dx;
+        double y = -c.dy;
+        turnPoint(x, y, -c.turn);
+        const double expectedX = -x * mmPerPixel;
+        const double expectedY = y * mmPerPixel;
+        const std::string name =
+            "base " + std::to_string(c.base) + " turn " + std::to_string(c.turn);
+        for (const bool reachable : {true, false}) {
+            VisionBench bench;
+            bench.settings.visionCorrelationLimit = reachable ? 0.7 : 1.01;
+            bench.state.ImageReference = texture(100, 100, 150);
+            bench.state.ImageUplooking =
+                offsetPartFrame(*bench.state.ImageReference, c.dx, c.dy, c.turn);
+            EXPECT_EQ(AngularVisualCorrelation(bench.context(), c.base, 6), reachable) << name;
+
+            const std::vector<double> shown = lineNumbers(bench.state.VisionResultText);
+            ASSERT_EQ(shown.size(), 4u) << bench.state.VisionResultText.toStdString();
+            const double tolerance = 4 * mmPerPixel;  // measured on images shrunk by 3
+            EXPECT_NEAR(shown[2], expectedX, tolerance) << name << " reachable " << reachable;
+            EXPECT_NEAR(shown[3], expectedY, tolerance) << name << " reachable " << reachable;
+            if (reachable) {
+                EXPECT_NEAR(bench.state.VisionCentreX, expectedX, tolerance) << name;
+                EXPECT_NEAR(bench.state.VisionCentreY, expectedY, tolerance) << name;
+                EXPECT_NEAR(bench.state.VisionAngle, -c.turn - c.base, angleStep(3, 100)) << name;
+            }
+        }
     }
 }
 

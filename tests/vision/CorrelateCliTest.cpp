@@ -75,14 +75,23 @@ TEST_F(CorrelateCliTest, FindsAPastedReferenceInASavedFrame) {
     }
 }
 
-TEST_F(CorrelateCliTest, NotFoundStillExitsZero) {
+// Not finding is an answer, not an error; it shows no score or offset of a failed trial.
+TEST_F(CorrelateCliTest, NotFoundStillExitsZeroAndShowsNothingElse) {
     ImagePtr flat = test_images::uniform(800, 600, 0xFF303030);
     ASSERT_TRUE(picture(*flat).save(file("flat.bmp")));
-    const Outcome o =
-        runCli(QString("--reference %1 --image %2").arg(file("ref.bmp"), file("flat.bmp")), dir);
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.out.trimmed(),
-              R"({"found": false, "correlation": 0, "x_mm": 0, "y_mm": 0, "angle_deg": 0})");
+    const QString notFound =
+        R"({"found": false, "correlation": 0, "x_mm": 0, "y_mm": 0, "angle_deg": 0})";
+    const QString reference = "--reference " + file("ref.bmp");
+    for (const QString& options : {
+             QString("--image %1").arg(file("flat.bmp")),
+             QString("--image %1 --angular").arg(file("flat.bmp")),
+             QString("--image %1 --angular --limit 1.01").arg(file("frame.bmp")),
+             QString("--image %1 --limit 1.01").arg(file("frame.bmp")),
+         }) {
+        const Outcome o = runCli(reference + ' ' + options, dir);
+        EXPECT_EQ(o.status, 0) << options.toStdString();
+        EXPECT_EQ(QString::fromUtf8(o.out.trimmed()), notFound) << options.toStdString();
+    }
 }
 
 TEST_F(CorrelateCliTest, UnreadableFilesAndBadArgumentsAreRefused) {
@@ -100,7 +109,14 @@ TEST_F(CorrelateCliTest, UnreadableFilesAndBadArgumentsAreRefused) {
         {QString("--reference %1 --image %2 --limit high").arg(file("ref.bmp"), file("frame.bmp")),
          2, "--limit"},
         {QString("--reference %1 --image %2 --color").arg(file("ref.bmp"), file("frame.bmp")), 2,
-         "--color"},
+         "unknown option --color"},
+        {QString("--image %1 --reference").arg(file("frame.bmp")), 2,
+         "--reference needs a file name"},
+        {QString("--reference --image %1").arg(file("frame.bmp")), 2,
+         "--reference needs a file name"},
+        {QString("--reference %1 --image").arg(file("ref.bmp")), 2, "--image needs a file name"},
+        {QString("--reference %1 --image %2 --angle").arg(file("ref.bmp"), file("frame.bmp")), 2,
+         "--angle needs a number"},
     };
     for (const Case& c : cases) {
         const Outcome o = runCli(c.arguments, dir);

@@ -259,11 +259,10 @@ inline void angularVisualCorrelation(TBitmap32& camera, TBitmap32& reference,
     }
     fields.found = best.score >= settings.visionCorrelationLimit;
     if (fields.found) {
+        // Found in the frame turned by the base angle plus the trial's: turned back by both.
         double x = best.x;
         double y = best.y;
-        if (best.angle != 0) {
-            turn(x, y, best.angle);
-        }
+        turn(x, y, angle + best.angle);
         fields = {true, best.score, -x * s.mmPerPixel, y * s.mmPerPixel, best.angle};
     }
 }

@@ -48,16 +48,15 @@ int refuse(const QString& problem) {
     return 2;
 }
 
-// Reads the value after option `name`; false (with `problem` set) when it is missing or no
-// number.
+// Reads the value after option `name`; false (with `problem` set) when it is missing (the end
+// of the line or another option follows) or does not parse as `what`.
 template <typename T, typename Parse>
 bool readValue(const QStringList& arguments, int& i, const QString& name, Parse parse, T& value,
-               QString& problem) {
-    const std::optional<QString> text =
-        i + 1 < arguments.size() ? std::optional(arguments[++i]) : std::nullopt;
-    const auto parsed = text ? parse(*text) : std::nullopt;
+               const char* what, QString& problem) {
+    const bool present = i + 1 < arguments.size() && !arguments[i + 1].startsWith("--");
+    const auto parsed = present ? parse(arguments[++i]) : std::nullopt;
     if (!parsed) {
-        problem = name + " needs a number";
+        problem = name + " needs " + what;
         return false;
     }
     value = *parsed;
@@ -68,6 +67,9 @@ std::optional<CorrelateOptions> parseOptions(const QStringList& arguments, QStri
     CorrelateOptions options;
     auto real = [](const QString& text) { return ParseReal(text); };
     auto integer = [](const QString& text) { return ParseInteger(text); };
+    auto path = [](const QString& text) { return std::optional(text); };
+    constexpr const char* kNumber = "a number";
+    constexpr const char* kFile = "a file name";
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& name = arguments[i];
         bool ok = true;
@@ -75,20 +77,23 @@ std::optional<CorrelateOptions> parseOptions(const QStringList& arguments, QStri
             options.up = true;
         } else if (name == "--angular") {
             options.angular = true;
-        } else if ((name == "--reference" || name == "--image") && i + 1 < arguments.size()) {
-            (name == "--reference" ? options.reference : options.image) = arguments[++i];
+        } else if (name == "--reference") {
+            ok = readValue(arguments, i, name, path, options.reference, kFile, problem);
+        } else if (name == "--image") {
+            ok = readValue(arguments, i, name, path, options.image, kFile, problem);
         } else if (name == "--angle") {
-            ok = readValue(arguments, i, name, real, options.angle, problem);
+            ok = readValue(arguments, i, name, real, options.angle, kNumber, problem);
         } else if (name == "--view-width") {
-            ok = readValue(arguments, i, name, real, options.viewWidth.emplace(), problem);
+            ok = readValue(arguments, i, name, real, options.viewWidth.emplace(), kNumber, problem);
         } else if (name == "--enlarge") {
-            ok = readValue(arguments, i, name, integer, options.enlarge.emplace(), problem);
+            ok =
+                readValue(arguments, i, name, integer, options.enlarge.emplace(), kNumber, problem);
         } else if (name == "--limit") {
             ok = readValue(arguments, i, name, real, options.settings.visionCorrelationLimit,
-                           problem);
+                           kNumber, problem);
         } else if (name == "--angle-limit") {
             ok = readValue(arguments, i, name, integer,
-                           options.settings.uplookingCameraAngleTestLimit, problem);
+                           options.settings.uplookingCameraAngleTestLimit, kNumber, problem);
         } else {
             problem = "unknown option " + name;
             return std::nullopt;
@@ -113,11 +118,13 @@ QString jsonNumber(double value) {
     return QString::number(value == 0 ? 0.0 : value, 'g', 10);
 }
 
+// A search that found nothing prints zeros throughout, as the position search leaves its
+// fields: the angle search leaves its last trial's score and pixels, which mean nothing here.
 void printResult(bool found, const VisionState& state) {
     const auto shown = [found](double value) { return jsonNumber(found ? value : 0.0); };
     std::printf(
         "{\"found\": %s, \"correlation\": %s, \"x_mm\": %s, \"y_mm\": %s, \"angle_deg\": %s}\n",
-        found ? "true" : "false", qPrintable(jsonNumber(state.VisionCorrelation)),
+        found ? "true" : "false", qPrintable(shown(state.VisionCorrelation)),
         qPrintable(shown(state.VisionCentreX)), qPrintable(shown(state.VisionCentreY)),
         qPrintable(shown(state.VisionAngle)));
 }

@@ -1,42 +1,20 @@
 // corvane2-cli import FILE: parses a place file as the import window does and prints its rows,
 // in the window's sorted order, as JSON.
 #include <QString>
-#include <charconv>
 #include <cstdio>
 
 #include "CliCommand.h"
+#include "JsonText.h"
 #include "project/PlaceFileImport.h"
 
 namespace {
-
-QString jsonText(const QString& text) {
-    QString quoted = "\"";
-    for (QChar character : text) {
-        if (character == u'"' || character == u'\\') {
-            quoted += u'\\';
-            quoted += character;
-        } else if (character.unicode() < 0x20) {
-            quoted += QString("\\u%1").arg(character.unicode(), 4, 16, QChar(u'0'));
-        } else {
-            quoted += character;
-        }
-    }
-    return quoted + u'"';
-}
-
-// The shortest text that reads back as the same double.
-QString jsonNumber(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
-}
 
 QString jsonRow(const PlaceFile::PartRec& row) {
     return QString(
                "{\"designator\": %1, \"pattern\": %2, \"x_mm\": %3, \"y_mm\": %4, "
                "\"layer\": %5, \"rotation\": %6, \"comment\": %7}")
-        .arg(jsonText(row.Designator), jsonText(row.Pattern), jsonNumber(row.X), jsonNumber(row.Y),
-             jsonText(row.Layer), jsonNumber(row.Rotation), jsonText(row.Comment));
+        .arg(JsonText(row.Designator), JsonText(row.Pattern), JsonNumber(row.X), JsonNumber(row.Y),
+             JsonText(row.Layer), JsonNumber(row.Rotation), JsonText(row.Comment));
 }
 
 QString jsonResult(const PlaceFile::ParseResult& result) {

@@ -206,6 +206,18 @@ TEST_F(FeederFileTest, ExportedFeederIsByteForByteTheGoldenFile) {
     EXPECT_EQ(FilesIn(folder()), QStringList{"QFP tray.Feeder"});
 }
 
+TEST_F(FeederFileTest, FeederFileIsWindows1252Text) {
+    FeederRec feeder = QfpTray();
+    feeder.Description = QStringLiteral("QFP “44” – 0.8 mm € ±");
+    ASSERT_TRUE(SaveFeederFile(folder(), "QFP", feeder));
+    EXPECT_TRUE(ReadBytes(folder() + "QFP.Feeder")
+                    .contains("\r\nFeeder Description=QFP \x93"
+                              "44\x94 \x96 0.8 mm \x80 \xb1\r\n"));
+    FeederRec loaded;
+    ASSERT_TRUE(LoadFeederFile(folder(), "QFP", loaded));
+    EXPECT_EQ(loaded.Description, feeder.Description);
+}
+
 TEST_F(FeederFileTest, TrayExportedAtPocket7ImportsAtPocket1) {
     FeederRec exported = QfpTray();
     exported.Location = LocationRear;

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "ModelTestSupport.h"
+#include "project/PartList.h"
 #include "settings/MachineSettings.h"
 
 namespace {
@@ -84,6 +85,49 @@ TEST_F(ProjectFileTest, LoadingTheGoldenFileGivesBackTheProjectAndItsStartingSta
     // Everything the file holds survives a second round.
     ASSERT_TRUE(save(project));
     EXPECT_EQ(ReadBytes(file("Board.Corvane")), Golden("SavedProject.Corvane"));
+}
+
+TEST_F(ProjectFileTest, Windows1252FileLoadsShowsAndSavesBackByteForByte) {
+    const QByteArray golden = Golden("Windows1252Project.Corvane");
+    WriteBytes(file("Board.Corvane"), golden);
+    ProjectState project;
+    ASSERT_TRUE(load(project));
+
+    const QString partComment = QStringLiteral("10µF ±10% – X7R 0805");
+    EXPECT_EQ(project.Fiducial1SnapName, QStringLiteral("Marke “A” ±0.05"));
+    EXPECT_EQ(project.Fiducial2SnapName, QStringLiteral("Passmarke Süd"));
+    EXPECT_EQ(project.Parts[0].Comment, partComment);
+    EXPECT_EQ(project.Parts[1].Comment, QStringLiteral("„Treiber“ ‘SO-8’ … 2€ ™"));
+    EXPECT_EQ(project.Feeders[0].Description, QStringLiteral("Reel 10µF — ŠŽšžŒœŸ"));
+    EXPECT_TRUE(PartListEntry(project.Parts[0], 1).contains(partComment));
+    EXPECT_EQ(FeederItems(project).value(0), QStringLiteral("1 - Reel 10µF — ŠŽšžŒœŸ"));
+
+    ASSERT_TRUE(save(project));
+    EXPECT_EQ(ReadBytes(file("Board.Corvane")), golden);
+}
+
+TEST_F(ProjectFileTest, SavesAsUtf8OnlyWhenACharacterIsNotInWindows1252) {
+    // Files saved as UTF-8 by earlier versions load, and go back in the 8-bit code page.
+    WriteBytes(file("Board.Corvane"),
+               CrLfLines({"[Part List]", "Part Count=1", "Part 1 Comment=10µF ±10%"}));
+    ProjectState project;
+    ASSERT_TRUE(load(project));
+    ASSERT_TRUE(save(project));
+    EXPECT_TRUE(ReadBytes(file("Board.Corvane"))
+                    .contains("Part 1 Comment=10\xb5"
+                              "F \xb1"
+                              "10%\r\n"));
+
+    project.Parts[0].Comment = QStringLiteral("5.1kΩ ±1% – 0402");
+    ASSERT_TRUE(save(project));
+    const QByteArray bytes = ReadBytes(file("Board.Corvane"));
+    EXPECT_TRUE(
+        bytes.contains("Part 1 Comment=5.1k\xce\xa9 \xc2\xb1"
+                       "1% \xe2\x80\x93 0402\r\n"));
+    EXPECT_FALSE(bytes.startsWith("\xef\xbb\xbf")) << "no byte-order mark";
+    ProjectState reloaded;
+    ASSERT_TRUE(load(reloaded));
+    EXPECT_EQ(reloaded.Parts[0].Comment, project.Parts[0].Comment);
 }
 
 TEST_F(ProjectFileTest, SavingKeepsThePreviousFileAsBackup) {
@@ -262,7 +306,7 @@ TEST_F(ProjectFileTest, DecodesFilesMadeOnOtherSystems) {
         const char* name;
         QByteArray bytes;
     } cases[] = {
-        {"Latin-1, CR LF",
+        {"Windows-1252, CR LF",
          "[Board Settings]\r\nBoard Fiducial 1 Snap Name=S\xfc"
          "d\r\nBoard Height=1.5\r\n"},
         {"UTF-8 with byte-order mark, LF",

@@ -7,6 +7,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "settings/TextEncoding.h"
+
 using namespace PlaceFile;
 
 namespace {
@@ -43,7 +45,8 @@ TEST(ReadPlaceFile, EveryEncodingGivesTheSameRow) {
     const QString text = QString::fromUtf8(
         "Designator\tFootprint\tMid X\r\n"
         "\"L1\"\t\"0805\"\t\"1000mil\"\t\"2000mil\"\t\"1000mil\"\t\"2000mil\"\t\"1000mil\"\t"
-        "\"2000mil\"\t\"T\"\t\"90\"\t\"10\u00B5H\"\r\n");
+        "\"2000mil\"\t\"T\"\t\"90\"\t\"10\u00B5H\u2013\u00B1\u201C5%\u201D\"\r\n");
+    const QString comment = QString::fromUtf8("10\u00B5H\u2013\u00B1\u201C5%\u201D");
     const struct {
         const char* name;
         QByteArray bytes;
@@ -52,8 +55,9 @@ TEST(ReadPlaceFile, EveryEncodingGivesTheSameRow) {
         {"UTF-16 BE", encoded(QStringConverter::Utf16BE, text, true)},
         {"UTF-8 with mark", encoded(QStringConverter::Utf8, text, true)},
         {"UTF-8", encoded(QStringConverter::Utf8, text, false)},
-        {"Latin-1", encoded(QStringConverter::Latin1, text, false)},
+        {"Windows-1252", EncodeText(text)},
     };
+    ASSERT_EQ(cases[4].bytes.size(), text.size()) << "one byte per character";
     QTemporaryDir folder;
     for (const auto& testCase : cases) {
         const auto lines = ReadPlaceFile(writeFile(folder, testCase.name, testCase.bytes));
@@ -61,7 +65,7 @@ TEST(ReadPlaceFile, EveryEncodingGivesTheSameRow) {
         EXPECT_EQ(lines->size(), 2) << testCase.name;
         const ParseResult result = ParsePlaceLines(*lines);
         ASSERT_EQ(result.Rows.size(), 1) << testCase.name;
-        EXPECT_EQ(result.Rows.first().Comment, QString::fromUtf8("10\u00B5H")) << testCase.name;
+        EXPECT_EQ(result.Rows.first().Comment, comment) << testCase.name;
         EXPECT_NEAR(result.Rows.first().Y, 50.8, 1e-9) << testCase.name;
     }
 }

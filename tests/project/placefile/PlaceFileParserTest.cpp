@@ -178,6 +178,46 @@ TEST(ParsePlaceLines, SkipsLinesThatAreNotComponentRows) {
     EXPECT_FALSE(result.Metric.has_value());
 }
 
+// The header's distance from rotation to comment counts only on lines with the extra columns.
+TEST(ParsePlaceLines, HeaderPlacesTheCommentOfLinesWithExtraColumnsOnly) {
+    const QString ordinaryHeader =
+        "Designator Footprint Mid X Mid Y Ref X Ref Y Pad X Pad Y TB Rotation Unit Comment";
+    const QString wideHeader =
+        "Designator,Footprint,Mid X,Mid Y,Ref X,Ref Y,Pad X,Pad Y,Pins,Layer,Rotation,SMD,Comment";
+    const QString smdHeader =
+        "Designator,Device,Footprint,Mid X,Mid Y,Ref X,Ref Y,Pad X,Pad "
+        "Y,Layer,Rotation,SMD,Comment";
+    const struct {
+        const char* name;
+        QStringList lines;
+        PartRec row;
+    } cases[] = {
+        {"ordinary header with a word between rotation and comment",
+         {ordinaryHeader, "R1 0805 1mm 2mm 1mm 2mm 1mm 2mm T 90 10k"},
+         {"R1", "0805", 1, 2, "T", 90, "10k"}},
+        {"the same with a line that ends in a separator",
+         {ordinaryHeader, "R1,0805,1mm,2mm,1mm,2mm,1mm,2mm,T,90,10k,"},
+         {"R1", "0805", 1, 2, "T", 90, "10k"}},
+        {"pin count and SMD flag",
+         {wideHeader, "U1,SOT-23,1mm,2mm,1mm,2mm,1mm,2mm,3,B,270,Yes,BC847"},
+         {"U1", "SOT-23", 1, 2, "B", 270, "BC847"}},
+        {"pin count and SMD flag, no comment",
+         {wideHeader, "U1,SOT-23,1mm,2mm,1mm,2mm,1mm,2mm,3,B,270,Yes"},
+         {"U1", "SOT-23", 1, 2, "B", 270, ""}},
+        {"SMD flag without a pin count",
+         {smdHeader, "U2,BC847,SOT-23,1mm,2mm,1mm,2mm,1mm,2mm,T,90,Yes,BC847B"},
+         {"U2", "BC847 SOT-23", 1, 2, "T", 90, "BC847B"}},
+        {"ordinary line after a wide header",
+         {wideHeader, "C1,0603,1mm,2mm,1mm,2mm,1mm,2mm,T,180,100n"},
+         {"C1", "0603", 1, 2, "T", 180, "100n"}},
+    };
+    for (const auto& testCase : cases) {
+        const ParseResult result = ParsePlaceLines(testCase.lines);
+        ASSERT_EQ(result.Rows.size(), 1) << testCase.name;
+        expectSameRow(result.Rows.first(), testCase.row, testCase.name);
+    }
+}
+
 TEST(ParsePlaceLines, UnitOfTheLastComponentLineDecides) {
     const ParseResult result = ParsePlaceLines({
         "R1 0805 1mm 2mm 1mm 2mm 1mm 2mm T 0 1k",

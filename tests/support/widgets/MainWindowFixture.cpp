@@ -13,8 +13,7 @@ MainWindowFixture::MainWindowFixture(const std::string& simConfiguration) {
     }
     const QString store = settingsFile();
     window = std::make_unique<TFormMain>(
-        clock, std::move(api),
-        [store] { return std::make_unique<QSettings>(store, QSettings::IniFormat); }, &person);
+        clock, std::move(api), [store] { return OpenMachineSettingsStoreAt(store); }, &person);
     context = &window->context();
     window->show();
     window->findChild<QTimer*>("TimerStartup")->stop();

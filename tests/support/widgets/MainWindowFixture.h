@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/TFormMain.h"
+#include "settings/MachineSettingsStore.h"
 #include "support/ScriptedOperatorPort.h"
 #include "support/SimController.h"
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringView>
+#include <functional>
 
-// The key-value text of the project and feeder files: "[Section]" header lines, then one
-// "Key=Value" line per value, no spaces around "=", lines ended by CR LF.
+// The key-value text of the project, feeder and machine settings files: "[Section]" header
+// lines, then one "Key=Value" line per value, no spaces around "=", lines ended by CR LF.
 
 // A section or key name, equal to any other that differs from it only in letter case.
 struct CaselessName {
@@ -44,6 +44,11 @@ public:
     // The named section, matched without regard to letter case; empty when the text lacks it.
     const IniSection& section(const QString& name) const;
 
+    // Every value with its section and key, names spelt as at their first appearance; in no
+    // particular order.
+    void forEachValue(const std::function<void(QStringView section, QStringView key,
+                                               QStringView value)>& visit) const;
+
 private:
     IniDocument() = default;
 
@@ -62,8 +67,8 @@ public:
     void write(const QString& key, bool value);                  // "1" or "0"
     void write(const QString& key, const char* value) = delete;  // would pick the bool one
 
-    // UTF-8 without a byte-order mark.
-    QByteArray toUtf8() const { return text_.toUtf8(); }
+    // The file's text; the caller chooses its encoding.
+    const QString& text() const { return text_; }
 
 private:
     void line(const QString& text);

@@ -1,4 +1,4 @@
-#include "project/IniText.h"
+#include "settings/IniText.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -87,6 +87,16 @@ const IniSection& IniDocument::section(const QString& name) const {
     static const IniSection empty;
     const auto found = sections_.constFind(CaselessName{name});
     return found == sections_.cend() ? empty : found.value();
+}
+
+void IniDocument::forEachValue(
+    const std::function<void(QStringView, QStringView, QStringView)>& visit) const {
+    for (auto section = sections_.cbegin(); section != sections_.cend(); ++section) {
+        const auto& values = section.value().values_;
+        for (auto value = values.cbegin(); value != values.cend(); ++value) {
+            visit(section.key().text, value.key().text, value.value());
+        }
+    }
 }
 
 void IniWriter::section(const QString& name) {
