@@ -17,6 +17,7 @@
 #include "motion/MoveOperations.h"
 #include "project/BoardControlsWidget.h"
 #include "project/BoardOrigin.h"
+#include "project/DemoProject.h"
 #include "project/PanelControlsWidget.h"
 #include "project/PartDetailsWidget.h"
 #include "project/ProjectCommands.h"
@@ -24,6 +25,11 @@
 #include "project/TFormImportPlaceFile.h"
 #include "project/TFormNewProject.h"
 #include "ui_TFormMain.h"
+#include "vision/CameraSet.h"
+#include "vision/LiveVideoWidget.h"
+#include "vision/TFormCreateSnap.h"
+#include "vision/TFormVisionSettings.h"
+#include "vision/TFormVisionTest.h"
 #include "windowkit/JogPanelWidget.h"
 
 namespace {
@@ -69,6 +75,8 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     ui_->setupUi(this);
     context_.openSettingsStore = std::move(openStore);
     context_.cnc.attach(std::move(api));
+    cameras_ = std::make_unique<CameraSet>(CameraSet::ProvidersFor(context_.cnc.api()));
+    context_.cameras = cameras_.get();
     ui_->ButtonEmergencyStop->setIcon(emergencyStopIcon());
     TimerStartup->setObjectName("TimerStartup");
     TimerStartup->setInterval(1000);
@@ -81,7 +89,18 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     FormFiducialSettings = new TFormFiducialSettings(context_, nullptr, this);
     addJogPanel();
     addProjectPanels();
+    addVisionWindows();
     connectControls();
+}
+
+void TFormMain::addVisionWindows() {
+    FormCreateSnap = new TFormCreateSnap(context_, this);
+    LiveVideo = new LiveVideoWidget(context_, *cameras_, *FormCreateSnap, centralWidget());
+    ui_->LayoutColumns->addWidget(LiveVideo, 2);
+    FormVisionSettings = new TFormVisionSettings(
+        context_, *cameras_, [this] { LiveVideo->UpdateVideoGridRulers(); }, this);
+    FormVisionTest = new TFormVisionTest(this);
+    context_.visionTestDisplay = FormVisionTest;
 }
 
 void TFormMain::addProjectPanels() {
@@ -180,6 +199,8 @@ void TFormMain::connectControls() {
     });
     connect(ui_->RejectTray1, &QAction::triggered, this,
             [this] { runSettingsWindow(*FormRejectTray); });
+    connect(ui_->Vision1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormVisionSettings); });
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -197,9 +218,17 @@ void TFormMain::formShow() {
     context_.project.ProjectName.clear();
     context_.project.ProjectFolder.clear();
     SetUpProjectFolders(context_);
+    const bool firstStart = IsFirstStart(context_);
     LoadMachineSettings(context_);
+    if (firstStart) {
+        InstallDemoProject(context_, ":/demo");
+    }
     context_.DisplayMetric = true;
+    context_.vision.ImageDownlooking = createImage(800, 600);
+    context_.vision.ImageUplooking = createImage(800, 600);
     context_.SelectedCamera = 0;
+    LiveVideo->UpdateCameraSelection();
+    LiveVideo->UpdateVideoGridRulers();
     ReopenLastProject(context_);  // refreshes the part list, status and buttons
     SystemStarted = true;
     TimerStartup->start();
@@ -207,9 +236,11 @@ void TFormMain::formShow() {
 
 void TFormMain::startUp() {
     TimerStartup->stop();
+    FormVisionSettings->StartCameras();
     StartUpController(context_);
     updateStatus();
     updateButtons();
+    LiveVideo->UpdateVideoGridRulers();
     if (context_.project.ProjectOpen) {
         focusPartList();
     }
@@ -228,6 +259,7 @@ void TFormMain::updateStatus() {
     ui_->LabelZ->setText(readout.z);
     ui_->LabelA->setText(readout.a);
     ui_->LabelNozzle->setText(NozzleText(context_));
+    ui_->LabelVisionResult->setText(context_.vision.VisionResultText);
     for (MainWindowPanel* panel : panels_) {
         panel->refreshStatus();
     }
@@ -235,6 +267,7 @@ void TFormMain::updateStatus() {
 
 void TFormMain::updateButtons() {
     SwitchOffOutputsUnderStop(context_);
+    LiveVideo->UpdateCameraSelection();
     applyEnabledStates();
     applyProjectVisibility();
     setWindowTitle(WindowTitle(context_));
@@ -308,6 +341,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     TimerStartup->stop();
     SwitchOutputsOff(context_);
     saveMachineSettings();
+    cameras_->WCameraDown.SetActive(false);
+    cameras_->WCameraUp.SetActive(false);
     context_.cnc.Shutdown();
     event->accept();
 }

@@ -14,13 +14,18 @@
 namespace Ui {
 class TFormMain;
 }
+class CameraSet;
+class LiveVideoWidget;
 class QDialog;
 class QTimer;
 class TFormFeeders;
 class TFormFiducialSettings;
+class TFormCreateSnap;
 class TFormImportPlaceFile;
 class TFormNewProject;
 class TFormRejectTray;
+class TFormVisionSettings;
+class TFormVisionTest;
 
 // The main window: status and position read-outs, the machine buttons, the menus, and the
 // panels of the later subsystems. It is the program's operator port.
@@ -69,6 +74,7 @@ private:
     void connectControls();
     void addJogPanel();
     void addProjectPanels();
+    void addVisionWindows();
     // Park and Go To Camera: a nozzle-protected home-relative move with the up camera shown.
     void moveToFixedPosition(double x, double y, double z);
     void applyEnabledStates();
@@ -80,6 +86,7 @@ private:
     void focusPartList();
 
     ProgramContext context_;
+    std::unique_ptr<CameraSet> cameras_;  // WCameraDown and WCameraUp, for the whole run
     std::unique_ptr<Ui::TFormMain> ui_;
     TFormMainDialogs dialogs_;
     OperatorPort* people_;
@@ -89,6 +96,10 @@ private:
     TFormNewProject* FormNewProject;
     TFormFeeders* FormFeeders;
     TFormFiducialSettings* FormFiducialSettings;
+    TFormCreateSnap* FormCreateSnap;
+    TFormVisionSettings* FormVisionSettings;
+    TFormVisionTest* FormVisionTest;
+    LiveVideoWidget* LiveVideo;
     bool SystemStarted = false;
     bool shownOnce_ = false;
     int settingsWindowsOpen_ = 0;
