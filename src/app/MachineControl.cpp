@@ -90,4 +90,5 @@ void SwitchOutputsOff(ProgramContext& context) {
     cnc.SetVacuumOutput(false);
     cnc.SetBlowOutput(false);
     cnc.SetDispenserOutput(false);
+    cnc.SetYAlignOutput(false);
 }

@@ -20,5 +20,6 @@ void PressReset(ProgramContext& context);
 // Under a latched stop: feeder, blow, vacuum and dispenser outputs that are on go off.
 void SwitchOffOutputsUnderStop(ProgramContext& context);
 
-// On close: feeder, vacuum, blow and dispenser outputs off, in that order.
+// On close: feeder, vacuum, blow and dispenser outputs off, in that order, then the
+// Y-alignment output.
 void SwitchOutputsOff(ProgramContext& context);

@@ -12,9 +12,14 @@
 #include "context/SettingsPersistence.h"
 #include "handling/RunControlsWidget.h"
 #include "handling/TFormFeeders.h"
+#include "handling/TFormConfirmNozzleSelection.h"
+#include "handling/TFormNozzleChanger.h"
+#include "handling/TFormNozzleOffset.h"
 #include "handling/TFormRejectTray.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
+#include "motion/TFormCNCSettings.h"
+#include "motion/TFormHomeSettings.h"
 #include "project/BoardControlsWidget.h"
 #include "project/BoardOrigin.h"
 #include "project/DemoProject.h"
@@ -82,11 +87,21 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     TimerStartup->setInterval(1000);
     TimerStartup->setSingleShot(true);
     connect(TimerStartup, &QTimer::timeout, this, &TFormMain::startUp);
+    FormCNCSettings = new TFormCNCSettings(context_, this);
+    FormNozzleChanger = new TFormNozzleChanger(context_, this);
+    FormHomeSettings = new TFormHomeSettings(
+        context_,
+        [this](const TBitmap32& frame, const QString& path) {
+            return FormCreateSnap->CreateSpecialSnap(frame, path);
+        },
+        this);
     FormRejectTray = new TFormRejectTray(context_, this);
     FormImportPlaceFile = new TFormImportPlaceFile(context_, this);
     FormNewProject = new TFormNewProject(context_, this);
     FormFeeders = new TFormFeeders(context_, nullptr, this);
     FormFiducialSettings = new TFormFiducialSettings(context_, nullptr, this);
+    FormNozzleOffset = new TFormNozzleOffset(context_, this);
+    FormConfirmNozzleSelection = new TFormConfirmNozzleSelection(context_, this);
     addJogPanel();
     addProjectPanels();
     addVisionWindows();
@@ -197,6 +212,13 @@ void TFormMain::connectControls() {
             updateButtons();
         }
     });
+    connect(ui_->CNC1, &QAction::triggered, this, [this] { runSettingsWindow(*FormCNCSettings); });
+    connect(ui_->Home1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormHomeSettings); });
+    connect(ui_->NozzleChanger1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormNozzleChanger); });
+    connect(ui_->NozzleOffset1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormNozzleOffset); });
     connect(ui_->RejectTray1, &QAction::triggered, this,
             [this] { runSettingsWindow(*FormRejectTray); });
     connect(ui_->Vision1, &QAction::triggered, this,
@@ -238,6 +260,9 @@ void TFormMain::startUp() {
     TimerStartup->stop();
     FormVisionSettings->StartCameras();
     StartUpController(context_);
+    if (context_.settings.nozzleChangerEnabled) {
+        FormConfirmNozzleSelection->exec();
+    }
     updateStatus();
     updateButtons();
     LiveVideo->UpdateVideoGridRulers();

@@ -33,6 +33,7 @@ protected:
         context.cameras = cameras.get();
         start(CameraRole::Down, SimCameraProvider::kDownName);
         start(CameraRole::Up, SimCameraProvider::kUpName);
+        context.settings.visualHome = false;  // the taught home frame: no home-mark snaps here
         ASSERT_TRUE(Home(context));
         world = report(worldJson);
     }
