@@ -30,8 +30,8 @@ public:
 
 // A machine with an open project on a temporary disk: a board at (100, 80) home-relative,
 // three parts, two reel feeders without vision (rejecting into trays 3 and 4) whose snaps
-// exist, five reject trays at known places. The port refreshes like the main window: its
-// button refresh switches the outputs off under an emergency stop.
+// exist, five reject trays at known places, the feeders' nozzle mounted. The port refreshes like
+// the main window: its button refresh switches the outputs off under an emergency stop.
 class PlacingFixture : public MachineFixture {
 protected:
     PlacingFixture() {
@@ -58,6 +58,7 @@ protected:
             settings.rejectTrayY[tray] = 20;
         }
         settings.uplookingCameraZ = 10;
+        settings.currentNozzle = 1;  // the feeders' nozzle: no exchange
         context.cameras = &cameras;
         port.onUpdateButtons = [this] { SwitchOffOutputsUnderStop(context); };
         RecomputeBoardOrigin(project);
