@@ -59,6 +59,9 @@ OperatorPort::Answer TFormMainDialogs::askChoice(const QString& question,
                                             OperatorPort::Answer::Cancel};
     QPushButton* buttons[3] = {};
     for (int i = 0; i < 3; ++i) {
+        if (captions.value(i).isEmpty()) {
+            continue;  // a two-button question
+        }
         buttons[i] = box.addButton(captions.value(i),
                                    i == 2 ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
         if (answers[i] == preferred) {
@@ -68,7 +71,7 @@ OperatorPort::Answer TFormMainDialogs::askChoice(const QString& question,
     box.setEscapeButton(buttons[2]);
     box.exec();
     for (int i = 0; i < 2; ++i) {
-        if (box.clickedButton() == buttons[i]) {
+        if (buttons[i] && box.clickedButton() == buttons[i]) {
             return answers[i];
         }
     }

@@ -21,7 +21,8 @@ public:
     void showError(const QString& text);
     void showInformation(const QString& text);
     OperatorPort::Answer ask(const QString& question, bool withCancel);
-    // Three buttons with their own captions (Yes, No, Cancel in that order); closing cancels.
+    // Buttons with their own captions (Yes, No, Cancel in that order; an empty caption leaves
+    // its button out); closing cancels.
     OperatorPort::Answer askChoice(const QString& question, const QStringList& captions,
                                    OperatorPort::Answer preferred);
     // An existing file to open, or a file name to save under; empty when cancelled.

@@ -32,9 +32,9 @@ public:
     virtual void showInformation(const QString& text) = 0;
     // A confirmation with Yes/No buttons (Cancel when `withCancel`).
     virtual Answer ask(const QString& question, bool withCancel) = 0;
-    // A three-way question whose buttons carry their own captions (Yes, No, Cancel in that
-    // order); `preferred` is the default button. Without captions of its own a port asks the
-    // plain Yes/No/Cancel question.
+    // A question whose buttons carry their own captions (Yes, No, Cancel in that order; an
+    // empty No caption leaves that button out); `preferred` is the default button. Without
+    // captions of its own a port asks the plain Yes/No/Cancel question.
     virtual Answer askChoice(const QString& question, const QString& yesCaption,
                              const QString& noCaption, const QString& cancelCaption,
                              Answer preferred) {

@@ -62,7 +62,8 @@ bool fiducialsAccepted(ProgramContext& context) {
     }
     context.port.speak("Fiducial Check Failure");
     const OperatorPort::Answer answer =
-        context.port.ask("FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY?", true);
+        context.port.askChoice("FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY?", "YES", "",
+                               "CANCEL", OperatorPort::Answer::Cancel);
     context.project.FiducialOffsetX = 0;
     context.project.FiducialOffsetY = 0;
     return answer == OperatorPort::Answer::Yes;

@@ -70,16 +70,36 @@ TEST_F(CycleTest, StartQuestionPicksTheFirstPartKeepsTheCurrentOneOrStartsNothin
         context.project.CurrentPart = 2;
         port.answers = {c.answer};
         StartRun(context, RunKind::Board);
-        EXPECT_EQ(
-            port.calls.mid(0, 2),
-            QStringList({"speak: Select Part to Start With",
-                         "ask3: The Current Part is NOT part 1\rSelect Part to Start With."}));
+        EXPECT_EQ(port.calls.mid(0, 2),
+                  QStringList({"speak: Select Part to Start With",
+                               "choice: The Current Part is NOT part 1\rSelect Part to Start With. "
+                               "[PART 1/*CURRENT PART/CANCEL]"}));
         if (c.placedFirst == 0) {
             EXPECT_TRUE(moves().empty());
             EXPECT_EQ(context.project.CurrentPart, 2);
         } else {
             EXPECT_EQ(placedXY().front(), partXY(c.placedFirst));
         }
+        EXPECT_FALSE(context.cycle.running());
+    }
+}
+
+TEST_F(CycleTest, FailedFiducialCheckAsksAndRunsOnUncorrectedOnlyAfterYes) {
+    context.project.FiducialEnable = true;  // no snap and no frame: the check fails
+    for (const auto answer : {OperatorPort::Answer::Cancel, OperatorPort::Answer::Yes}) {
+        sim.clearLog();
+        port.calls.clear();
+        port.answers = {answer};
+        StartRun(context, RunKind::Board);
+        EXPECT_EQ(port.calls.mid(0, 2),
+                  QStringList({"speak: Fiducial Check Failure",
+                               "choice: FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY? "
+                               "[YES/*CANCEL]"}));
+        const bool ranOn = answer == OperatorPort::Answer::Yes;
+        const std::vector<std::pair<int, int>> all{partXY(1), partXY(2), partXY(3)};
+        EXPECT_EQ(placedXY(), ranOn ? all : decltype(all){});
+        EXPECT_EQ(spoken().contains("Automatic Placement Cycle Finished"), ranOn);
+        EXPECT_EQ(context.project.FiducialOffsetX, 0);
         EXPECT_FALSE(context.cycle.running());
     }
 }

@@ -8,8 +8,8 @@
 #include "context/OperatorPort.h"
 
 // Test double of the operator port: records every call as a line ("speak: HELLO",
-// "error: FAILED!") and answers questions and file dialogs from queues (No / empty when the
-// queue is empty).
+// "error: FAILED!") and answers questions and file dialogs from queues (No, Cancel for a
+// question with captions of its own, or empty when the queue is empty).
 class ScriptedOperatorPort : public OperatorPort {
 public:
     QStringList calls;
@@ -45,6 +45,20 @@ public:
     Answer ask(const QString& question, bool withCancel) override {
         calls << QString("ask%1: %2").arg(withCancel ? "3" : "2", question);
         return next(answers, Answer::No);
+    }
+    // "choice: QUESTION [YES/*CANCEL]": the buttons shown, the default one starred.
+    Answer askChoice(const QString& question, const QString& yesCaption, const QString& noCaption,
+                     const QString& cancelCaption, Answer preferred) override {
+        QStringList buttons;
+        const std::pair<QString, Answer> captions[] = {
+            {yesCaption, Answer::Yes}, {noCaption, Answer::No}, {cancelCaption, Answer::Cancel}};
+        for (const auto& [caption, answer] : captions) {
+            if (!caption.isEmpty()) {
+                buttons << (answer == preferred ? "*" : "") + caption;
+            }
+        }
+        calls << QString("choice: %1 [%2]").arg(question, buttons.join('/'));
+        return next(answers, Answer::Cancel);
     }
     QString chooseOpenFile(const FileDialogRequest& request) override {
         calls << "open: " + request.title;
