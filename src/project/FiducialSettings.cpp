@@ -103,16 +103,16 @@ bool TestFiducial(ProgramContext& context, int fiducial) {
     const QString number = QString::number(fiducial);
     bool centred = false;
     switch (LookAtFiducial(context, fiducial, 3)) {
-        case MarkSearch::MoveFailed:
+        case FiducialLook::MoveFailed:
             context.port.showError("FAILED TO MOVE TO FIDUCIAL " + number + "!");
             break;
-        case MarkSearch::CaptureFailed:
+        case FiducialLook::CameraFailed:
             context.port.showError("CAMERA FAILED!");
             break;
-        case MarkSearch::NotFound:
+        case FiducialLook::NotFound:
             context.port.showInformation("FIDUCAL " + number + " TEST FAILED!");
             break;
-        case MarkSearch::Found: {
+        case FiducialLook::Found: {
             FiducialFields fields = fieldsOf(project, fiducial);
             centred = MoveBoardRelative(context, fields.x + context.vision.VisionCentreX,
                                         fields.y + context.vision.VisionCentreY, fields.z, 0,

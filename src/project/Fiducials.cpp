@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "context/Delay.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
+#include "motion/HomeMarks.h"
 #include "motion/MoveOperations.h"
 #include "vision/Capture.h"
 
@@ -31,33 +31,26 @@ bool moveOverMark(ProgramContext& context, const FiducialMark& mark) {
     return MoveBoardRelativeWithNozzleProtection(context, mark.x, mark.y, mark.z, 0, speed);
 }
 
-bool captureFrames(ProgramContext& context, int captures) {
-    for (int capture = 0; capture < captures; ++capture) {
-        if (!CaptureDownlooking(context)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-MarkSearch searchMark(ProgramContext& context, int fiducial, int captures) {
+FiducialLook searchMark(ProgramContext& context, int fiducial, int captures) {
     if (!moveOverMark(context, markOf(context.project, fiducial))) {
-        return MarkSearch::MoveFailed;
+        return FiducialLook::MoveFailed;
     }
-    Delay(context, context.settings.downlookingCameraSettlingDelay);
-    if (!captureFrames(context, captures)) {
-        return MarkSearch::CaptureFailed;
+    switch (LookForMark(context, captures)) {
+        case MarkSearch::Found:
+            return FiducialLook::Found;
+        case MarkSearch::CameraFailed:
+            return FiducialLook::CameraFailed;
+        case MarkSearch::NotFound:
+            break;
     }
-    context.vision.VisionCorrelation = 0;  // a search without a reference leaves it as it was
-    VisualCorrelation(VisionOf(context), 0, context.settings.downlookingCameraEnlargementMM, false);
-    return context.vision.VisionCorrelation > 0 ? MarkSearch::Found : MarkSearch::NotFound;
+    return FiducialLook::NotFound;
 }
 
 // Sets the correction from fiducial 1, or from both marks for a dual check.
 bool measureCorrection(ProgramContext& context) {
     ProjectState& project = context.project;
     const VisionState& vision = context.vision;
-    if (LookAtFiducial(context, 1, 1) != MarkSearch::Found) {
+    if (LookAtFiducial(context, 1, 1) != FiducialLook::Found) {
         return false;
     }
     const double c1x = vision.VisionCentreX;
@@ -67,7 +60,7 @@ bool measureCorrection(ProgramContext& context) {
         project.FiducialOffsetY = c1y;
         return true;
     }
-    if (LookAtFiducial(context, 2, 1) != MarkSearch::Found) {
+    if (LookAtFiducial(context, 2, 1) != FiducialLook::Found) {
         return false;
     }
     const AxisCorrection x =
@@ -102,10 +95,10 @@ AxisCorrection CombineFiducialAxis(double nominalDistance, double measured1, dou
     return {(measured1 + measured2) / 2, 1};
 }
 
-MarkSearch LookAtFiducial(ProgramContext& context, int fiducial, int captures) {
+FiducialLook LookAtFiducial(ProgramContext& context, int fiducial, int captures) {
     // A missing snap leaves the reference empty, and the search then finds nothing.
     LoadSnap(FiducialSnapPath(context.project, fiducial), context.vision.ImageReference);
-    const MarkSearch result = searchMark(context, fiducial, captures);
+    const FiducialLook result = searchMark(context, fiducial, captures);
     context.vision.ImageReference.reset();
     return result;
 }
