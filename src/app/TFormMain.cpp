@@ -11,8 +11,8 @@
 #include "app/MainWindowState.h"
 #include "context/SettingsPersistence.h"
 #include "handling/RunControlsWidget.h"
-#include "handling/TFormFeeders.h"
 #include "handling/TFormConfirmNozzleSelection.h"
+#include "handling/TFormFeeders.h"
 #include "handling/TFormNozzleChanger.h"
 #include "handling/TFormNozzleOffset.h"
 #include "handling/TFormRejectTray.h"
@@ -98,14 +98,31 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     FormRejectTray = new TFormRejectTray(context_, this);
     FormImportPlaceFile = new TFormImportPlaceFile(context_, this);
     FormNewProject = new TFormNewProject(context_, this);
-    FormFeeders = new TFormFeeders(context_, nullptr, this);
-    FormFiducialSettings = new TFormFiducialSettings(context_, nullptr, this);
+    FormFeeders = new TFormFeeders(
+        context_,
+        [this](const TBitmap32& frame, QString& name) {
+            return takeSnapName(FormCreateSnap->CreateSystemSnap(frame, CameraRole::Up), name);
+        },
+        this);
+    FormFiducialSettings = new TFormFiducialSettings(
+        context_,
+        [this](const TBitmap32& frame, QString& name) {
+            return takeSnapName(FormCreateSnap->CreateProjectSnap(frame, CameraRole::Down), name);
+        },
+        this);
     FormNozzleOffset = new TFormNozzleOffset(context_, this);
     FormConfirmNozzleSelection = new TFormConfirmNozzleSelection(context_, this);
     addJogPanel();
     addProjectPanels();
     addVisionWindows();
     connectControls();
+}
+
+bool TFormMain::takeSnapName(bool saved, QString& name) const {
+    if (saved) {
+        name = FormCreateSnap->FileName;
+    }
+    return saved;
 }
 
 void TFormMain::addVisionWindows() {

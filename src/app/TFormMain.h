@@ -88,6 +88,8 @@ private:
     void CheckBoxMetricClick(bool checked);
     // "Feeders": the feeders window on the current part's feeder.
     void ButtonFeedersClick();
+    // After the snap window: its saved file's name, when it saved one.
+    bool takeSnapName(bool saved, QString& name) const;
     void focusPartList();
 
     ProgramContext context_;
