@@ -84,7 +84,9 @@ private:
         motrix_sim::renderFrame(world.frameJob(camera, pose), frame->Bits.data(), width, height);
         const motrix_sim::CameraSpec& spec =
             camera == motrix_sim::kUpCamera ? world.world().upCamera : world.world().downCamera;
-        const int box = static_cast<int>(std::lround(sizeMm / spec.mmPerPixel()));
+        // The snap window's box is twice the press's distance from the centre: always even.
+        // An odd box would put the snap's centre a pixel off the part's.
+        const int box = 2 * static_cast<int>(std::lround(sizeMm / spec.mmPerPixel() / 2));
         const ImagePtr cut = copyWindow(*frame, snapWindow(width, height, box, box));
         QImage picture;
         imageToPicture(cut.get(), picture);
