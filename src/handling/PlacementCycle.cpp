@@ -8,6 +8,8 @@
 #include "project/BoardOrigin.h"
 #include "project/Fiducials.h"
 
+const char* const kFiducialFailureQuestion = "FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY?";
+
 namespace {
 
 bool runActive(const ProgramContext& context) {
@@ -61,9 +63,8 @@ bool fiducialsAccepted(ProgramContext& context) {
         return true;
     }
     context.port.speak("Fiducial Check Failure");
-    const OperatorPort::Answer answer =
-        context.port.askChoice("FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY?", "YES", "",
-                               "CANCEL", OperatorPort::Answer::Cancel);
+    const OperatorPort::Answer answer = context.port.askChoice(
+        kFiducialFailureQuestion, "YES", "", "CANCEL", OperatorPort::Answer::Cancel);
     context.project.FiducialOffsetX = 0;
     context.project.FiducialOffsetY = 0;
     return answer == OperatorPort::Answer::Yes;

@@ -8,6 +8,10 @@ struct ProgramContext;
 
 enum class RunKind { Board, Panel };
 
+// Asked (YES, CANCEL; CANCEL the default) when the fiducial check of a run fails: YES places
+// without the correction.
+extern const char* const kFiducialFailureQuestion;
+
 // "Start Board" / "Start Panel": when the current part is not part 1, asks which part to start
 // with (cancelling starts nothing); a part still held is discarded first, since the run's
 // nozzle-protected moves would drop it. Then runs the cycle and parks the head.
