@@ -16,6 +16,18 @@ SimCommand parseCommand(const std::string& line) {
     return command;
 }
 
+// A text the simulator copies out, as its log and JSON reports are.
+std::string copiedText(int (*copy)(char*, int)) {
+    std::vector<char> buffer;
+    int needed = copy(nullptr, 0);
+    // Another thread may log between asking for the size and copying: ask until it fits.
+    do {
+        buffer.resize(static_cast<std::size_t>(needed));
+        needed = copy(buffer.data(), needed);
+    } while (needed > static_cast<int>(buffer.size()));
+    return std::string(buffer.data());
+}
+
 }  // namespace
 
 std::ostream& operator<<(std::ostream& stream, const SimCommand& command) {
@@ -52,14 +64,11 @@ void SimController::clearLog() {
 }
 
 std::string SimController::logText() const {
-    std::vector<char> buffer;
-    int needed = functions_.MotrixSimCommandLog(nullptr, 0);
-    // Another thread may log between asking for the size and copying: ask until it fits.
-    do {
-        buffer.resize(static_cast<std::size_t>(needed));
-        needed = functions_.MotrixSimCommandLog(buffer.data(), needed);
-    } while (needed > static_cast<int>(buffer.size()));
-    return std::string(buffer.data());
+    return copiedText(functions_.MotrixSimCommandLog);
+}
+
+std::string SimController::dropRecord() const {
+    return copiedText(functions_.MotrixSimDropRecord);
 }
 
 std::vector<SimCommand> SimController::commands() const {

@@ -35,6 +35,8 @@ public:
     void configure(const std::string& text);
     void clearLog();
     std::string logText() const;
+    // The world's drop record, JSON ({"drops": [...]}, sim/README.md).
+    std::string dropRecord() const;
     std::vector<SimCommand> commands() const;
     std::vector<SimCommand> commandsNamed(std::string_view name) const;
     // Sum of the masks (4, 8, 16, 32, 64) of the outputs switched on.

@@ -241,25 +241,37 @@ private:
     QMap<QPair<int, int>, int> dropOf_;  // (board, part) -> 1-based index in the drop record
 };
 
-// Why a run that did not place every part stopped: the last thing it showed, and the last
-// failure it spoke.
-QString stopReason(const PolicyOperatorPort& port, bool fiducialStop) {
-    if (fiducialStop) {
-        return "fiducial check failed";
-    }
+// A text as it is said and shown, without its punctuation.
+QString plainWords(const QString& text) {
+    return QString(text).remove('.').remove('!').simplified();
+}
+
+// Why a run that did not place every part stopped: the last message it showed, the part the
+// counters stopped on, and the last failure it spoke before.
+QString stopReason(const PolicyOperatorPort& port, const ProjectState& project) {
     QString shown;
-    QString said;
+    QStringList said;
     for (const QString& message : port.messages()) {
+        const QString text = message.section(": ", 1);
         if (message.startsWith("error: ") || message.startsWith("information: ")) {
-            shown = message.section(": ", 1);
+            shown = text;
         } else if (message.startsWith("said: ")) {
-            said = message.section(": ", 1);
+            said << text;
         }
     }
-    if (shown.isEmpty()) {
-        return said.isEmpty() ? "the run ended before every part was placed" : said;
+    QString failure;  // the last one that is not the shown message said aloud
+    for (const QString& text : said) {
+        if (plainWords(text) != plainWords(shown)) {
+            failure = text;
+        }
     }
-    return said.isEmpty() || shown.startsWith(said) ? shown : shown + " (" + said + ")";
+    QString reason = shown.isEmpty() ? "the run ended before every part was placed" : shown;
+    if (project.CurrentPart >= 1 && project.CurrentPart <= project.PartCount()) {
+        reason += QString(" at %1 of board %2")
+                      .arg(project.Parts[project.CurrentPart - 1].Designator)
+                      .arg(project.CurrentPanelBoard);
+    }
+    return failure.isEmpty() ? reason : reason + "; last failure: " + failure;
 }
 
 // Homes the machine as the program's start-up does. False, with the reason, when it cannot.
@@ -387,8 +399,9 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
     if (!report.finished) {
         tracker.tellUnplaced(firstBoard, lastBoard);
         if (report.reason.isEmpty()) {
-            report.reason =
-                stopReason(port, port.fiducialFailureAsked() && !options.runOnAfterFiducialFailure);
+            report.reason = port.fiducialFailureAsked() && !options.runOnAfterFiducialFailure
+                                ? "fiducial check failed"
+                                : stopReason(port, project);
         }
     }
     report.messages = port.messages();
