@@ -94,6 +94,13 @@ TablePose poseOf(const QJsonObject& object) {
             object.value("angle").toDouble()};
 }
 
+// Where the run's copies go: memory when the system offers it, since the copies are thrown away
+// and each place's settings save would otherwise wait for the disk.
+QString scratchFolder() {
+    const QFileInfo memory("/dev/shm");
+    return memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath();
+}
+
 // The user's files as the run's own copies: the project, the system snaps and the machine
 // settings it runs with, in a temporary folder that goes when the run ends.
 class Workspace {
@@ -142,7 +149,7 @@ private:
         }
     }
 
-    QTemporaryDir disk_;
+    QTemporaryDir disk_{scratchFolder() + "/corvane-run-XXXXXX"};
 };
 
 // Follows the run through its part counters: each advance past a part is that part placed
@@ -289,12 +296,14 @@ bool startMachine(ProgramContext& context, QString& reason) {
     return true;
 }
 
-// A run without cameras: no feeder measures its part and no fiducial is looked at.
-void leaveOutVision(ProjectState& project) {
-    for (FeederRec& feeder : project.Feeders) {
+// A run without cameras: homing takes the taught home, no feeder measures its part and no
+// fiducial is looked at.
+void leaveOutVision(ProgramContext& context) {
+    context.settings.visualHome = false;
+    for (FeederRec& feeder : context.project.Feeders) {
         feeder.Use_Vision = false;
     }
-    project.FiducialEnable = false;
+    context.project.FiducialEnable = false;
 }
 
 }  // namespace
@@ -376,7 +385,7 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
     }
     ProjectState& project = context.project;
     if (options.withoutVision) {
-        leaveOutVision(project);
+        leaveOutVision(context);
     }
     port.onButtonUpdate = [&context] { SwitchOffOutputsUnderStop(context); };
     RunTracker tracker(context, *simulator, options.progress);
@@ -391,7 +400,10 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
         tracker.start();
         simulator->startMotionClock();
         const double started = clock.now();
+        QElapsedTimer cycle;
+        cycle.start();
         StartRun(context, options.kind);
+        report.cycleWallSeconds = cycle.nsecsElapsed() / 1e9;
         report.machineSeconds = clock.now() - started + simulator->takeMotionSeconds();
     }
     report.parts = tracker.outcomes(firstBoard, lastBoard);

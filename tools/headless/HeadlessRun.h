@@ -28,8 +28,8 @@ struct HeadlessRunOptions {
     QString userSystemFolder;
     // Told one line per part as the run goes on.
     std::function<void(const QString&)> progress;
-    // Vision off for every feeder and fiducials unchecked: the run without cameras or searches
-    // (for timing the program's own work).
+    // Homing, feeders and fiducials without the cameras: a run without rendering or searches,
+    // for timing the program's own work.
     bool withoutVision = false;
 };
 
@@ -58,7 +58,8 @@ struct HeadlessRunReport {
     QString reason;            // why the run stopped, when it did not finish
     QStringList messages;      // what the run said, showed and was asked, in order
     double machineSeconds = 0;
-    double wallSeconds = 0;
+    double wallSeconds = 0;       // the whole job
+    double cycleWallSeconds = 0;  // the placement cycle alone, from start to park
 
     int partsPlaced() const;
     int partsFailed() const;  // enabled parts that were not placed
