@@ -5,7 +5,13 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6
             libgmock-dev libbenchmark-dev nlohmann-json3-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench format clean
+SANITIZE_DIR := build-sanitize
+# The sanitizers' settings for the sanitized programs, their test listing and their runs.
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/sanitize/lsan.supp \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/sanitize/ubsan.supp
+
+.PHONY: deps configure build run test bench sanitize format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -32,8 +38,16 @@ test: build
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
+# Every program and test built with AddressSanitizer and UndefinedBehaviorSanitizer in its own
+# folder, then every test run; any report fails the run.
+sanitize: deps
+	@[ -f $(SANITIZE_DIR)/build.ninja ] || cmake -S . -B $(SANITIZE_DIR) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE=ON
+	$(SANITIZE_ENV) cmake --build $(SANITIZE_DIR)
+	$(SANITIZE_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

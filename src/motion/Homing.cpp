@@ -109,13 +109,15 @@ bool Home(ProgramContext& context) {
     MotrixCNC& cnc = context.cnc;
     const MachineSettings& settings = context.settings;
     port.processEvents();
-    cnc.RunHomingSequence();
+    const bool sequenceDone = cnc.RunHomingSequence();
     RefreshStatusAndButtons(context);
     port.processEvents();
     cnc.HomeOffsetX = settings.home1X;
     cnc.HomeOffsetY = settings.home1Y;
-    bool homed = true;
-    if (settings.visualHome) {
+    // A sequence that stopped early leaves no origin to correct, and its cause has been shown
+    // (the stop, or the controller not answering): the camera steps would only add a message.
+    bool homed = sequenceDone;
+    if (sequenceDone && settings.visualHome) {
         homed = settings.dualYAxis ? AlignDualYAxis(context) : CorrelateHome1(context);
     }
     port.processEvents();

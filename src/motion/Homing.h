@@ -5,7 +5,8 @@ struct ProgramContext;
 // The complete homing: the controller's homing sequence, the home offsets from the Home 1
 // mark corrected by the down-looking camera when "Visual Home" is on (and the dual-Y gantry
 // squared with the Home 2 mark), then the park move, whatever the camera steps gave. True
-// when the home position is known.
+// when the home position is known: false when the homing sequence stopped early (the camera
+// steps are then skipped) or a camera step failed.
 bool Home(ProgramContext& context);
 
 // The camera correction of the home offsets: the head goes over the Home 1 mark, the camera
