@@ -166,24 +166,31 @@ TEST_F(CycleTest, PauseFinishesThePartWaitsAndResumeOrStopEndsTheWait) {
 TEST_F(CycleTest, EmergencyStopDuringAMoveEndsTheRunWithOutputsOffAndPartsIntact) {
     const QList<PartRec> parts = context.project.Parts;
     port.onProcessEvents = [&] {
-        // Stop while the second part is carried to the board.
+        // Stop as the second part leaves its reel.
         if (context.project.CurrentPart == 2 && context.cycle.PartOnNozzle && !cnc.EmergencyStop) {
             PressEmergencyStop(context);
         }
     };
     std::size_t movesAtStop = 0;
     std::size_t outputCommandsAtStop = 0;
+    int outputsAtStop = 0;
     port.onUpdateButtons = [&] {
         if (cnc.EmergencyStop && movesAtStop == 0) {
             movesAtStop = moves().size();
             outputCommandsAtStop = outputCommands().size();
+            outputsAtStop = sim.outputs();
         }
         SwitchOffOutputsUnderStop(context);
     };
     StartRun(context, RunKind::Board);
     EXPECT_TRUE(cnc.EmergencyStop);
-    EXPECT_EQ(moves().size(), movesAtStop);                    // the stop refuses every later move
-    EXPECT_EQ(outputCommands().size(), outputCommandsAtStop);  // nothing switched on
+    EXPECT_EQ(moves().size(), movesAtStop);  // the stop refuses every later move
+    EXPECT_EQ(outputsAtStop, 16 + 8);        // vacuum and the reel's actuator on
+    EXPECT_EQ(sim.outputs(), 0);             // and the stop switched them off
+    const std::vector<SimCommand> outputs = outputCommands();
+    for (std::size_t i = outputCommandsAtStop; i < outputs.size(); ++i) {
+        EXPECT_EQ(outputs[i].args[1], 0) << outputs[i];  // nothing switched on
+    }
     EXPECT_FALSE(context.cycle.running());
     EXPECT_FALSE(context.cycle.PartOnNozzle);
     EXPECT_EQ(placedXY().size(), 1u);
