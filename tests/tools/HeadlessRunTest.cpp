@@ -12,6 +12,8 @@
 #include <nlohmann/json.hpp>
 
 #include "HeadlessRun.h"
+#include "project/ProjectFile.h"
+#include "settings/MachineSettings.h"
 #include "support/SimController.h"
 
 namespace {
@@ -162,6 +164,36 @@ TEST_F(HeadlessRunTest, UserSettingsAndProjectAreReadNeverWritten) {
     EXPECT_EQ(QDir(project).entryList(QDir::Files), projectFiles);
     EXPECT_EQ(fileBytes(options.projectFile), projectBefore);
     EXPECT_FALSE(QFile::exists(disk.filePath("none.ini")));
+}
+
+// The tray holds only its last SOIC-8: U1 takes it, and U2's pick announces the refill, which
+// the run's operator does at once, so U2 comes from the refilled first pocket.
+TEST_F(HeadlessRunTest, AnnouncedTrayRefillIsDoneAtOnce) {
+    const QString folder = disk.filePath("Projects/Demo Panel/");
+    QDir().mkpath(folder);
+    for (const QString& name : QDir(kDemo + "Demo Panel").entryList(QDir::Files)) {
+        QFile::copy(kDemo + "Demo Panel/" + name, folder + name);
+    }
+    ProjectState project;
+    MachineSettings settings;
+    ASSERT_TRUE(LoadProject(project, settings, folder, "Demo Panel"));
+    project.Feeders[5].TrayPickCount = 12;
+    ASSERT_TRUE(SaveProject(project, settings, folder, "Demo Panel"));
+    HeadlessRunOptions options = demoRun(RunKind::Board);
+    options.projectFile = folder + "Demo Panel.Corvane";
+    options.userSettingsFile = kDemo + "Machine Settings/Corvane 2.ini";
+    options.userSystemFolder = kDemo + "System Settings";
+    options.worldFile = worldFile([](Json& world) {
+        for (int pocket = 1; pocket <= 11; ++pocket) {
+            world["errors"]["missing"].push_back("6:" + std::to_string(pocket));
+        }
+    });
+    const HeadlessRunReport report = run(options);
+    EXPECT_TRUE(report.finished) << report.reason.toStdString();
+    EXPECT_TRUE(
+        report.messages.contains("information: FEEDER 6 SOIC-8 tray TRAY NEEDS TO BE REFILLED!"))
+        << report.messages.join('\n').toStdString();
+    EXPECT_EQ(report.partsPlaced(), 21);
 }
 
 }  // namespace

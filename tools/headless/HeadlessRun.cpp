@@ -281,6 +281,40 @@ QString stopReason(const PolicyOperatorPort& port, const ProjectState& project) 
     return failure.isEmpty() ? reason : reason + "; last failure: " + failure;
 }
 
+// The world's tray under the first pocket of the project's tray feeder `feeder`: the nearest
+// within 5 mm of where the machine picks its first part. 0 when there is none.
+int worldTrayOf(const ProgramContext& context, const SimulatorSession& simulator, int feeder) {
+    constexpr double kReach = 5;
+    const FeederRec& tray = context.project.Feeders[feeder - 1];
+    const double x = tray.X + context.cnc.HomeOffsetX;
+    const double y = tray.Y + context.cnc.HomeOffsetY;
+    const QJsonArray feeders = reportList(simulator.worldFile(), "feeders");
+    int nearest = 0;
+    double nearestDistance = kReach;
+    for (int i = 0; i < feeders.size(); ++i) {
+        const QJsonObject world = feeders[i].toObject();
+        const QJsonArray pick = world.value("pick").toArray();
+        const double distance = std::hypot(pick[0].toDouble() - x, pick[1].toDouble() - y);
+        if (world.value("type").toString() == "tray" && distance <= nearestDistance) {
+            nearest = i + 1;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+// The operator of a headless run refills an announced tray at once.
+void refillAnnouncedTray(const ProgramContext& context, const SimulatorSession& simulator,
+                         const QString& text) {
+    const int feeder = context.project.TrayRefillPendingFeeder;
+    if (feeder >= 1 && feeder <= context.project.FeederCount() &&
+        text == TrayRefillText(context.project, feeder)) {
+        if (const int tray = worldTrayOf(context, simulator, feeder)) {
+            simulator.refillTray(tray);
+        }
+    }
+}
+
 // Homes the machine as the program's start-up does. False, with the reason, when it cannot.
 bool startMachine(ProgramContext& context, QString& reason) {
     MotrixCNC& cnc = context.cnc;
@@ -388,6 +422,9 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
         leaveOutVision(context);
     }
     port.onButtonUpdate = [&context] { SwitchOffOutputsUnderStop(context); };
+    port.onInformation = [&context, &simulator](const QString& text) {
+        refillAnnouncedTray(context, *simulator, text);
+    };
     RunTracker tracker(context, *simulator, options.progress);
     port.onPartListUpdate = [&tracker] { tracker.partListRefreshed(); };
 

@@ -7,8 +7,9 @@
 
 // The operator of a headless run. Nobody is there to answer, so it answers by policy: the
 // fiducial failure question as the run was told, any other question with its safe answer (No,
-// or Cancel where there is one), file dialogs with a cancel. Messages need no one to press OK;
-// each spoken or shown text is kept, in order, for the run's report.
+// or Cancel where there is one), file dialogs with a cancel. Messages need no one to press OK
+// (a tray refill is done at once, by the run's hook); each spoken or shown text is kept, in
+// order, for the run's report.
 class PolicyOperatorPort : public OperatorPort {
 public:
     explicit PolicyOperatorPort(bool runOnAfterFiducialFailure)

@@ -48,7 +48,9 @@ std::unique_ptr<SimulatorSession> SimulatorSession::Open(const QString& libraryP
                            resolve(*api, "MotrixSimCounters", f.counters) &&
                            resolve(*api, "MotrixSimDropRecord", f.dropRecord) &&
                            resolve(*api, "MotrixSimPadTargets", f.padTargets) &&
-                           resolve(*api, "MotrixSimWorldState", f.worldState);
+                           resolve(*api, "MotrixSimWorldState", f.worldState) &&
+                           resolve(*api, "MotrixSimWorldJson", f.worldJson) &&
+                           resolve(*api, "MotrixSimRefillTray", f.refillTray);
     if (!simulator) {
         *error = libraryPath + " is not the simulated controller: it has no simulated world";
         return nullptr;

@@ -30,6 +30,9 @@ public:
     QByteArray dropRecord() const { return report(functions_.dropRecord); }
     QByteArray padTargets() const { return report(functions_.padTargets); }
     QByteArray worldState() const { return report(functions_.worldState); }
+    QByteArray worldFile() const { return report(functions_.worldJson); }
+    // Fills every pocket of the world's tray feeder `feeder` (1-based), as an operator would.
+    bool refillTray(int feeder) const { return functions_.refillTray(feeder) == 1; }
 
     // Seconds the machine spent moving since the last call (or since `startMotionClock`):
     // each logged motion takes its longest axis travel over its speed, as the simulator
@@ -46,6 +49,8 @@ private:
         int (*dropRecord)(char*, int) = nullptr;
         int (*padTargets)(char*, int) = nullptr;
         int (*worldState)(char*, int) = nullptr;
+        int (*worldJson)(char*, int) = nullptr;
+        int (*refillTray)(int) = nullptr;
     };
 
     static QByteArray report(int (*copy)(char*, int));
