@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "HeadlessRun.h"
 #include "project/ProjectFile.h"
 #include "settings/MachineSettings.h"
+#include "settings/MachineSettingsStore.h"
 #include "support/SimController.h"
 
 namespace {
@@ -60,39 +62,83 @@ protected:
 
     Json drops() const { return Json::parse(sim.dropRecord())["drops"]; }
 
+    // A copy of the demo project away from the demo's own machine settings and snaps: it runs
+    // with the user's. Gives the project file.
+    QString copyDemoProject() const {
+        const QString folder = disk.filePath("Projects/Demo Panel/");
+        QDir().mkpath(folder);
+        for (const QString& name : QDir(kDemo + "Demo Panel").entryList(QDir::Files)) {
+            QFile::copy(kDemo + "Demo Panel/" + name, folder + name);
+        }
+        return folder + "Demo Panel.Corvane";
+    }
+
+    // The demo's machine settings for a nozzle standing `nozzle` mm from the down camera's
+    // centre: the taught "Nozzle Offset" is minus that, and every head position that puts the
+    // nozzle somewhere (over the up camera, the reject trays, the holders) moves with it.
+    QString demoSettingsWithNozzleAt(double x, double y) const {
+        MachineSettings settings;
+        LoadMachineSettings(*OpenMachineSettingsStoreAt(kDemo + "Machine Settings/Corvane 2.ini"),
+                            settings);
+        settings.nozzleOffsetX = -x;
+        settings.nozzleOffsetY = -y;
+        settings.uplookingCameraX -= x;
+        settings.uplookingCameraY -= y;
+        for (std::size_t i = 0; i < settings.rejectTrayX.size(); ++i) {
+            settings.rejectTrayX[i] -= x;
+            settings.rejectTrayY[i] -= y;
+        }
+        for (std::size_t i = 0; i < settings.nozzleX.size(); ++i) {
+            settings.nozzleX[i] -= x;
+            settings.nozzleY[i] -= y;
+        }
+        const QString path = disk.filePath("offset nozzle.ini");
+        EXPECT_TRUE(SaveMachineSettings(*OpenMachineSettingsStoreAt(path), settings));
+        return path;
+    }
+
     QTemporaryDir disk;
     SimController sim{CORVANE_SIM_LIBRARY};
 };
 
 // The errors: a board 1 mm off, home switches 0.5 mm off, parts picked up to 0.3 mm and
-// 5 degrees off the nozzle. Every part lands on its own pad, in the order of the part list,
+// 5 degrees off the nozzle; with the demo's nozzle on the camera's axis, and with a nozzle 30 mm
+// to the left and 5 mm behind. Every part lands on its own pad, in the order of the part list,
 // within 0.1 mm; the report says what the world recorded.
 TEST_F(HeadlessRunTest, BoardRunPutsEveryPartOnItsPadInOrderWithinATenthOfAMillimetre) {
-    HeadlessRunOptions options = demoRun(RunKind::Board);
-    options.boardOffset = {1, -1};
-    options.homeError = {0.5, -0.5};
-    options.pickJitter = {0.3, 5};
-    options.seed = 7;
-    const HeadlessRunReport report = run(options);
-    EXPECT_TRUE(report.finished) << report.reason.toStdString();
-    ASSERT_EQ(report.parts.size(), 21);
-    EXPECT_EQ(report.partsPlaced(), 21);
-    const Json landed = drops();
-    ASSERT_EQ(landed.size(), 21u) << landed.dump(1);
-    for (int i = 0; i < report.parts.size(); ++i) {
-        const Json& drop = landed[static_cast<std::size_t>(i)];
-        const PartOutcome& part = report.parts[i];
-        ASSERT_EQ(drop["place"], "board") << drop.dump();
-        EXPECT_EQ(drop["board"], 1);
-        EXPECT_EQ(drop["designator"], part.designator.toStdString());
-        const double error =
-            std::hypot(drop["error_x"].get<double>(), drop["error_y"].get<double>());
-        EXPECT_LT(error, 0.1) << drop.dump();
-        ASSERT_TRUE(part.errorMm());
-        EXPECT_NEAR(*part.errorMm(), error, 1e-9);
+    for (const bool offsetNozzle : {false, true}) {
+        HeadlessRunOptions options = demoRun(RunKind::Board);
+        if (offsetNozzle) {
+            options.projectFile = copyDemoProject();
+            options.userSystemFolder = kDemo + "System Settings";
+            options.userSettingsFile = demoSettingsWithNozzleAt(-30, 5);
+            options.worldFile = worldFile([](Json& world) { world["nozzle_offset"] = {-30, 5}; });
+        }
+        options.boardOffset = {1, -1};
+        options.homeError = {0.5, -0.5};
+        options.pickJitter = {0.3, 5};
+        options.seed = 7;
+        const HeadlessRunReport report = run(options);
+        EXPECT_TRUE(report.finished) << report.reason.toStdString();
+        ASSERT_EQ(report.parts.size(), 21);
+        EXPECT_EQ(report.partsPlaced(), 21);
+        const Json landed = drops();
+        ASSERT_EQ(landed.size(), 21u) << landed.dump(1);
+        for (int i = 0; i < report.parts.size(); ++i) {
+            const Json& drop = landed[static_cast<std::size_t>(i)];
+            const PartOutcome& part = report.parts[i];
+            ASSERT_EQ(drop["place"], "board") << drop.dump();
+            EXPECT_EQ(drop["board"], 1);
+            EXPECT_EQ(drop["designator"], part.designator.toStdString());
+            const double error =
+                std::hypot(drop["error_x"].get<double>(), drop["error_y"].get<double>());
+            EXPECT_LT(error, 0.1) << drop.dump();
+            ASSERT_TRUE(part.errorMm());
+            EXPECT_NEAR(*part.errorMm(), error, 1e-9);
+        }
+        EXPECT_LT(report.maxErrorMm(), 0.1);
+        EXPECT_GT(report.machineSeconds, 10);  // the moves and waits of 21 parts, not wall time
     }
-    EXPECT_LT(report.maxErrorMm(), 0.1);
-    EXPECT_GT(report.machineSeconds, 10);  // the moves and waits of 21 parts, not wall time
 }
 
 // Nothing comes from the up camera: each attempt lifts U1 from the tray, fails to see it and
@@ -141,11 +187,7 @@ TEST_F(HeadlessRunTest, FiducialFailureStopsTheRunOrRunsOnUncorrectedAsTold) {
 // placed). The user's settings and project are read, never written, though tray picks save the
 // project and every place saves the settings.
 TEST_F(HeadlessRunTest, UserSettingsAndProjectAreReadNeverWritten) {
-    const QString project = disk.filePath("Projects/Demo Panel/");
-    QDir().mkpath(project);
-    for (const QString& name : QDir(kDemo + "Demo Panel").entryList(QDir::Files)) {
-        QFile::copy(kDemo + "Demo Panel/" + name, project + name);
-    }
+    const QString project = QFileInfo(copyDemoProject()).path() + "/";
     const QString store = disk.filePath("user.ini");
     QFile::copy(kDemo + "Machine Settings/Corvane 2.ini", store);
     HeadlessRunOptions options = demoRun(RunKind::Board);
@@ -169,11 +211,7 @@ TEST_F(HeadlessRunTest, UserSettingsAndProjectAreReadNeverWritten) {
 // The tray holds only its last SOIC-8: U1 takes it, and U2's pick announces the refill, which
 // the run's operator does at once, so U2 comes from the refilled first pocket.
 TEST_F(HeadlessRunTest, AnnouncedTrayRefillIsDoneAtOnce) {
-    const QString folder = disk.filePath("Projects/Demo Panel/");
-    QDir().mkpath(folder);
-    for (const QString& name : QDir(kDemo + "Demo Panel").entryList(QDir::Files)) {
-        QFile::copy(kDemo + "Demo Panel/" + name, folder + name);
-    }
+    const QString folder = QFileInfo(copyDemoProject()).path() + "/";
     ProjectState project;
     MachineSettings settings;
     ASSERT_TRUE(LoadProject(project, settings, folder, "Demo Panel"));
