@@ -55,10 +55,14 @@ private:
     std::unique_ptr<CameraBackend> backends_[2];
 };
 
+// The copies are the run's own: writable even when the originals are not, since tray picks
+// save the project.
 void copyFiles(const QString& from, const QString& to) {
     QDir().mkpath(to);
     for (const QFileInfo& file : QDir(from).entryInfoList(QDir::Files)) {
-        QFile::copy(file.absoluteFilePath(), QDir(to).filePath(file.fileName()));
+        const QString copy = QDir(to).filePath(file.fileName());
+        QFile::copy(file.absoluteFilePath(), copy);
+        QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner);
     }
 }
 

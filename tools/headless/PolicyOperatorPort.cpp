@@ -50,10 +50,8 @@ OperatorPort::Answer PolicyOperatorPort::ask(const QString& question, bool withC
 }
 
 OperatorPort::Answer PolicyOperatorPort::askChoice(const QString& question,
-                                                   const QString& yesCaption,
-                                                   const QString& /*noCaption*/,
-                                                   const QString& cancelCaption,
-                                                   Answer /*preferred*/) {
+                                                   const QString& yesCaption, const QString&,
+                                                   const QString& cancelCaption, Answer) {
     if (question == QLatin1String(kFiducialFailureQuestion)) {
         fiducialFailureAsked_ = true;
         if (runOnAfterFiducialFailure_) {
