@@ -53,3 +53,14 @@ function(corvane_subsystem name)
         target_sources(corvane_ui PRIVATE ${ui_sources})
     endif()
 endfunction()
+
+# corvane_embed_demo(TARGET): the demo project (demo/) inside TARGET as the resource ":/demo",
+# which a first start installs.
+function(corvane_embed_demo target)
+    file(GLOB_RECURSE demo_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/demo/*)
+    list(FILTER demo_files EXCLUDE REGEX "/(README\\.md|\\.gitattributes)$")
+    if(demo_files)
+        qt_add_resources(${target} "demo" PREFIX "/demo" BASE ${PROJECT_SOURCE_DIR}/demo
+                         FILES ${demo_files})
+    endif()
+endfunction()

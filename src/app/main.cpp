@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
 
 #include "app/SingleInstance.h"
 #include "app/TFormMain.h"
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
     }
     RealClock clock;
     TFormMain window(clock, std::move(api), OpenMachineSettingsStore);
+    // A desktop without a window manager ignores the maximised state: fill the screen anyway.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        window.setGeometry(screen->availableGeometry());
+    }
     window.showMaximized();
     return application.exec();
 }

@@ -218,7 +218,6 @@ void TFormNozzleChanger::refreshButtons() {
 
 void TFormNozzleChanger::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    adjustSize();  // the final size, so that the right edge meets the screen's
     PlaceAtTopRight(this);
     fill();
     refreshButtons();

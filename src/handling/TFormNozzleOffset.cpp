@@ -177,7 +177,6 @@ void TFormNozzleOffset::afterMove() {
 
 void TFormNozzleOffset::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    adjustSize();  // the final size, so that the right edge meets the screen's
     PlaceAtTopRight(this);
     OldViewSelection = context_.SelectedCamera;
     context_.SelectedCamera = 0;

@@ -159,7 +159,6 @@ void TFormCNCSettings::ButtonResetClick() {
 
 void TFormCNCSettings::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    adjustSize();  // the final size, so that the right edge meets the screen's
     PlaceAtTopRight(this);
     fill();
     refreshButtons();

@@ -180,7 +180,6 @@ void TFormHomeSettings::afterChange() {
 
 void TFormHomeSettings::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    adjustSize();  // the final size, so that the right edge meets the screen's
     PlaceAtTopRight(this);
     fill();
     refreshButtons();

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "context/ProgramContext.h"
+#include "context/SettingsPersistence.h"
 #include "project/ProjectFile.h"
 #include "settings/MachineSettingsStore.h"
 
@@ -78,5 +79,11 @@ bool InstallDemoProject(ProgramContext& context, const QString& demoRoot) {
     }
     context.settings.lastProjectPath = context.ProjectsRoot + name + "/";
     context.settings.lastProjectName = name;
-    return QFileInfo::exists(ProjectFilePath(context.settings.lastProjectPath, name));
+    if (!QFileInfo::exists(ProjectFilePath(context.settings.lastProjectPath, name))) {
+        return false;
+    }
+    // Stored at once: a first run that never closes normally would leave the store empty, and
+    // the next start, finding the demo's folder there, would install nothing and open nothing.
+    SaveMachineSettings(context);
+    return true;
 }

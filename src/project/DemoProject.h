@@ -14,7 +14,8 @@ bool IsFirstStart(const ProgramContext& context);
 
 // Copies the demo at `demoRoot` into the context's projects and system settings folders,
 // never replacing a file that is there (in any letter case), takes the demo's machine settings
-// (call it on a first start only: the store is empty then) and makes the demo the last project
-// so that the start-up opens it. Nothing happens when there is no demo or a project folder of
-// its name exists already. True when the demo became the last project.
+// (call it on a first start only: the store is empty then), makes the demo the last project so
+// that the start-up opens it, and saves the machine settings. Nothing happens when there is no
+// demo or a project folder of its name exists already. True when the demo became the last
+// project.
 bool InstallDemoProject(ProgramContext& context, const QString& demoRoot);

@@ -9,5 +9,7 @@ class QWidget;
 // face of a drop-down list).
 void ShowEditVerdict(QWidget* box, bool accepted);
 
-// Settings windows open at the top right corner of the screen.
+// Settings windows open at the top right corner of the screen (its work area), at least at the
+// size their layout asks for, so that every control shows. Call it on show: it keeps the corner
+// while the window system frames and sizes the new window.
 void PlaceAtTopRight(QWidget* window);

@@ -1,18 +1,26 @@
 // The main window on the simulated machine: start-up, the status read-out, the enable rules,
 // the emergency stop, RESET and closing.
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <initializer_list>
 
 #include "settings/MachineSettingsStore.h"
 #include "support/widgets/MainWindowFixture.h"
+#include "windowkit/WindowWidgets.h"
 
 namespace {
 
@@ -199,6 +207,81 @@ TEST_F(MainWindowTest, ClosingUnderTheStopStillSwitchesEveryOutputOff) {
     EXPECT_TRUE(window->close());
     EXPECT_EQ(outputCommands(sim), offCommands({kFeeder, kVacuum, kBlow, kDispenser, kYAlign}));
     EXPECT_EQ(sim.commands().back().name, "MotrixClose");
+}
+
+QRect workAreaOf(const QWidget& window) {
+    return window.screen()->availableGeometry();
+}
+
+// What is wrong with an open settings window's place and size: empty when its frame's top right
+// corner is the screen's and every control lies inside it.
+QStringList misplacement(const QWidget& window) {
+    QStringList faults;
+    if (window.frameGeometry().topRight() != workAreaOf(window).topRight()) {
+        faults << "not at the top right corner";
+    }
+    if (window.width() < window.sizeHint().width() ||
+        window.height() < window.sizeHint().height()) {
+        faults << "smaller than its layout asks";
+    }
+    for (const QWidget* control : window.findChildren<QWidget*>()) {
+        const QRect at(control->mapTo(&window, QPoint(0, 0)), control->size());
+        if (control->isVisibleTo(&window) && !window.rect().contains(at)) {
+            faults << control->objectName() + " cut off";
+        }
+    }
+    return faults;
+}
+
+TEST_F(MainWindowTest, SettingsWindowsOpenAtTheTopRightShowingEveryControl) {
+    startUp();
+    for (const char* item :
+         {"CNC1", "Home1", "NozzleChanger1", "NozzleOffset1", "RejectTray1", "Vision1"}) {
+        QString opened;
+        QStringList faults;
+        QTimer look;  // the person looks once the window is on screen, then closes it
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (open && open->isVisible()) {
+                look.stop();
+                opened = open->windowTitle();
+                faults = misplacement(*open);
+                open->reject();
+            }
+        });
+        look.start(5);
+        window->findChild<QAction*>(item)->trigger();
+        EXPECT_FALSE(opened.isEmpty()) << item;
+        EXPECT_TRUE(faults.isEmpty()) << item << ": " << faults.join(", ").toStdString();
+    }
+}
+
+// The window system frames a new window and may move or size it after the window placed
+// itself; the operator may move it later.
+TEST(SettingsWindowPlacement, KeepsTheCornerWhileTheWindowSystemSettlesThenLeavesItToTheOperator) {
+    QDialog window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* wide = new QLineEdit(&window);
+    wide->setMinimumWidth(500);
+    layout->addWidget(wide);
+    window.show();
+    PlaceAtTopRight(&window);
+    const QPoint corner = workAreaOf(window).topRight();
+    EXPECT_TRUE(misplacement(window).isEmpty()) << misplacement(window).join(", ").toStdString();
+
+    window.move(corner.x() - 900, 300);  // as a window manager's own placement would
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.frameGeometry().topRight(), corner);
+
+    QTest::qWait(1100);  // settled
+    window.move(200, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.pos(), QPoint(200, 300));
+
+    window.hide();
+    window.show();
+    PlaceAtTopRight(&window);  // each showing starts at the corner again
+    EXPECT_EQ(window.frameGeometry().topRight(), corner);
 }
 
 }  // namespace

@@ -84,6 +84,26 @@ TEST_F(NozzleWindowsTest, ChangerWindowRefusesBadValuesAndOffersOnlySafeExchange
     EXPECT_FALSE(form.findChild<QWidget*>("GroupBoxNozzles")->isEnabled());
 }
 
+TEST_F(NozzleWindowsTest, ChangerHeightsAreCheckedAgainstTheZTravelSeenFromZZero) {
+    startUp();
+    MachineSettings& s = context->settings;
+    s.homeZ = 15;  // the Z travel 0..35 lies at -15..20 from Z zero
+    TFormNozzleChanger form(*context, window.get());
+    form.show();
+    auto* down = form.findChild<QLineEdit*>("EditNozzleDown");
+    auto* up = form.findChild<QLineEdit*>("EditNozzleUp");
+    down->setText("20");
+    up->setText("-15");
+    EXPECT_EQ(s.nozzleDown, 20);
+    EXPECT_EQ(s.nozzleUp, -15);
+    down->setText("20.01");
+    up->setText("-15.01");
+    EXPECT_EQ(s.nozzleDown, 20);
+    EXPECT_EQ(s.nozzleUp, -15);
+    EXPECT_EQ(down->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(up->palette().color(QPalette::Base), QColor(255, 0, 0));
+}
+
 TEST_F(NozzleWindowsTest, SelectingInTheWindowExchangesAndShowsTheNozzle) {
     startUp();
     MachineSettings& s = context->settings;

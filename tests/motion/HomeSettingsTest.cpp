@@ -89,4 +89,28 @@ TEST_F(HomeSettingsTest, WindowOffersWhatTheMachineHas) {
     EXPECT_EQ(form.findChild<QLineEdit*>("EditParkY")->text(), "70.000");
 }
 
+TEST_F(HomeSettingsTest, MarkHeightsAreCheckedAgainstTheZTravelSeenFromZZero) {
+    MachineSettings& s = context->settings;
+    s.homeZ = 15;  // the Z travel 0..35 lies at -15..20 from Z zero
+    TFormHomeSettings form(*context, {}, window.get());
+    form.show();
+    struct Case {
+        const char* edit;
+        double& setting;
+        double value;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"EditHome1Z", s.home1Z, 20, true},   {"EditHome1Z", s.home1Z, 20.01, false},
+        {"EditHome1Z", s.home1Z, -15, true},  {"EditHome1Z", s.home1Z, -15.01, false},
+        {"EditHome2Z", s.home2Z, 19.5, true}, {"EditHome2Z", s.home2Z, 20.5, false}};
+    for (const Case& c : cases) {
+        auto* box = form.findChild<QLineEdit*>(c.edit);
+        box->setText(QString::number(c.value));
+        EXPECT_EQ(box->palette().color(QPalette::Base) == QColor(255, 0, 0), !c.accepted)
+            << c.edit << " " << c.value;
+        EXPECT_EQ(c.setting == c.value, c.accepted) << c.edit << " " << c.value;
+    }
+}
+
 }  // namespace

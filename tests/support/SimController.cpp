@@ -16,18 +16,6 @@ SimCommand parseCommand(const std::string& line) {
     return command;
 }
 
-// A text the simulator copies out, as its log and JSON reports are.
-std::string copiedText(int (*copy)(char*, int)) {
-    std::vector<char> buffer;
-    int needed = copy(nullptr, 0);
-    // Another thread may log between asking for the size and copying: ask until it fits.
-    do {
-        buffer.resize(static_cast<std::size_t>(needed));
-        needed = copy(buffer.data(), needed);
-    } while (needed > static_cast<int>(buffer.size()));
-    return std::string(buffer.data());
-}
-
 }  // namespace
 
 std::ostream& operator<<(std::ostream& stream, const SimCommand& command) {
@@ -63,12 +51,19 @@ void SimController::clearLog() {
     functions_.MotrixSimClearLog();
 }
 
-std::string SimController::logText() const {
-    return copiedText(functions_.MotrixSimCommandLog);
+std::string SimController::copyReport(Report report) {
+    std::vector<char> buffer;
+    int needed = report(nullptr, 0);
+    // Another thread may change it between asking for the size and copying: ask until it fits.
+    do {
+        buffer.resize(static_cast<std::size_t>(needed));
+        needed = report(buffer.data(), needed);
+    } while (needed > static_cast<int>(buffer.size()));
+    return std::string(buffer.data());
 }
 
-std::string SimController::dropRecord() const {
-    return copiedText(functions_.MotrixSimDropRecord);
+std::string SimController::logText() const {
+    return copyReport(functions_.MotrixSimCommandLog);
 }
 
 std::vector<SimCommand> SimController::commands() const {
@@ -104,4 +99,16 @@ std::array<std::int32_t, 4> SimController::counters() const {
     std::array<std::int32_t, 4> steps{};
     functions_.MotrixSimCounters(&steps[0], &steps[1], &steps[2], &steps[3]);
     return steps;
+}
+
+std::string SimController::worldJson() const {
+    return copyReport(functions_.MotrixSimWorldJson);
+}
+
+std::string SimController::worldState() const {
+    return copyReport(functions_.MotrixSimWorldState);
+}
+
+std::string SimController::dropRecord() const {
+    return copyReport(functions_.MotrixSimDropRecord);
 }

@@ -35,8 +35,6 @@ public:
     void configure(const std::string& text);
     void clearLog();
     std::string logText() const;
-    // The world's drop record, JSON ({"drops": [...]}, sim/README.md).
-    std::string dropRecord() const;
     std::vector<SimCommand> commands() const;
     std::vector<SimCommand> commandsNamed(std::string_view name) const;
     // Sum of the masks (4, 8, 16, 32, 64) of the outputs switched on.
@@ -46,8 +44,17 @@ public:
     std::array<std::int32_t, 4> physicalPosition() const;
     // The controller's counters, read without a logged position poll.
     std::array<std::int32_t, 4> counters() const;
+    // The world's JSON reports (sim/README.md): the world in use as a world file, and its true
+    // state (head, nozzle, held part, boards, feeders).
+    std::string worldJson() const;
+    std::string worldState() const;
+    // Every dropped part and where it counts ({"drops": [...]}).
+    std::string dropRecord() const;
 
 private:
+    using Report = int (*)(char* buffer, int size);
+    static std::string copyReport(Report report);
+
     struct Functions {
 #define SIM_CONTROL_MEMBER(name) decltype(&::name) name = nullptr;
         MOTRIX_SIM_CONTROL_FUNCTIONS(SIM_CONTROL_MEMBER)

@@ -9,10 +9,10 @@
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
 #include "support/MachineFixture.h"
+#include "support/SimCameras.h"
 #include "vision/CameraSet.h"
 #include "vision/Capture.h"
 #include "vision/FilterWindow.h"
-#include "vision/SimCameraProvider.h"
 
 namespace {
 
@@ -26,23 +26,14 @@ protected:
         worldJson = reinterpret_cast<JsonReport>(library.resolve("MotrixSimWorldJson"));
         worldState = reinterpret_cast<JsonReport>(library.resolve("MotrixSimWorldState"));
         loadWorld = reinterpret_cast<LoadWorld>(library.resolve("MotrixSimLoadWorld"));
-        if (!SimCameraCalls::Of(cnc.api()).available() || !worldJson || !worldState || !loadWorld) {
+        cameras = StartSimCameras(cnc.api());
+        if (!cameras || !worldJson || !worldState || !loadWorld) {
             GTEST_SKIP() << "the simulator renders no cameras";
         }
-        cameras = std::make_unique<CameraSet>(CameraSet::ProvidersFor(cnc.api()));
         context.cameras = cameras.get();
-        start(CameraRole::Down, SimCameraProvider::kDownName);
-        start(CameraRole::Up, SimCameraProvider::kUpName);
         context.settings.visualHome = false;  // the taught home frame: no home-mark snaps here
         ASSERT_TRUE(Home(context));
         world = report(worldJson);
-    }
-
-    void start(CameraRole role, const char* device) {
-        TWCamera& camera = cameras->camera(role);
-        camera.SetDeviceName(device);
-        camera.SetFormat(camera.GetSupportedFormats().front());
-        camera.SetActive(true);
     }
 
     static QJsonObject reportOf(JsonReport call) {

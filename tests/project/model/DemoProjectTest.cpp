@@ -54,8 +54,12 @@ TEST_F(DemoProjectTest, AFirstStartCopiesTheDemoAndOpensIt) {
     EXPECT_EQ(context.project.ProjectName, "Demo Board");
     EXPECT_EQ(context.project.ProjectFolder, context.ProjectsRoot + "Demo Board/");
 
-    ASSERT_TRUE(SaveMachineSettings(context));
+    // Stored at once, so that a first run ended without closing still keeps the demo's machine.
     EXPECT_FALSE(IsFirstStart(context));
+    MachineSettings stored;
+    LoadMachineSettings(*context.openSettingsStore(), stored);
+    EXPECT_DOUBLE_EQ(stored.uplookingCameraZ, 10);
+    EXPECT_EQ(stored.lastProjectName, "Demo Board");
 }
 
 TEST_F(DemoProjectTest, TheUsersFilesAreNeverReplaced) {
