@@ -145,4 +145,11 @@ int MotrixSimPadTargets(char* buffer, int size) {
     return copyText(report, buffer, size);
 }
 
+int MotrixSimRefillTray(int feeder) {
+    return simulator().changeWorld(
+               [feeder](SimWorld& world) { return world.refillTray(feeder - 1); })
+               ? 1
+               : 0;
+}
+
 }  // extern "C"

@@ -51,6 +51,9 @@ MOTRIX_EXPORT int MotrixSimWorldJson(char* buffer, int size);
 MOTRIX_EXPORT int MotrixSimDropRecord(char* buffer, int size);
 MOTRIX_EXPORT int MotrixSimWorldState(char* buffer, int size);
 MOTRIX_EXPORT int MotrixSimPadTargets(char* buffer, int size);
+// Fills every pocket of tray feeder `feeder` (1-based, in the world file's order), as an
+// operator refills it. 1 on success; 0 when that feeder is no tray.
+MOTRIX_EXPORT int MotrixSimRefillTray(int feeder);
 }
 
 // X(name): every test-control entry point.
@@ -68,4 +71,5 @@ MOTRIX_EXPORT int MotrixSimPadTargets(char* buffer, int size);
     X(MotrixSimWorldJson)               \
     X(MotrixSimDropRecord)              \
     X(MotrixSimWorldState)              \
-    X(MotrixSimPadTargets)
+    X(MotrixSimPadTargets)              \
+    X(MotrixSimRefillTray)

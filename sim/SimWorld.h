@@ -30,6 +30,8 @@ public:
     HeadPose poseFromMachine(double x, double y, double z, double a) const;
 
     void observe(const HeadPose& pose, int outputs) { state_.observe(pose, outputs); }
+    // What an operator does by hand: fills every pocket of tray feeder `feeder` (0-based).
+    bool refillTray(int feeder) { return state_.refillTray(feeder); }
     // A copy of what a frame of `camera` needs; numbers the camera's frames.
     FrameJob frameJob(int camera, const HeadPose& pose);
 

@@ -49,6 +49,15 @@ public:
         return report(world_, pose, machine_.outputs());
     }
 
+    // Runs `change` on the world, brought up to the machine's present state (test control:
+    // what an operator does by hand).
+    template <typename Change>
+    auto changeWorld(Change&& change) {
+        std::lock_guard lock(mutex_);
+        observeWorld();
+        return change(world_);
+    }
+
     // Powers up a fresh machine with `config`, puts `world` on its table and empties the log.
     void configure(const SimConfig& config, World world);
     // Puts a fresh `world` on the table; the machine stays as it is.

@@ -211,4 +211,14 @@ Drop WorldState::classified(Drop drop, double undersideZ) const {
     return drop;
 }
 
+bool WorldState::refillTray(int feeder) {
+    if (feeder < 0 || feeder >= static_cast<int>(feeders_.size()) ||
+        world_->feeders[static_cast<std::size_t>(feeder)].type != FeederType::Tray) {
+        return false;
+    }
+    std::vector<bool>& present = feeders_[static_cast<std::size_t>(feeder)].present;
+    std::fill(present.begin(), present.end(), true);
+    return true;
+}
+
 }  // namespace motrix_sim

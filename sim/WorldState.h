@@ -74,6 +74,9 @@ public:
     const std::vector<FeederState>& feeders() const { return feeders_; }
     int mountedNozzle() const { return mounted_; }
     const std::vector<int>& holderNozzles() const { return holders_; }
+    // Puts a part into every pocket of tray feeder `feeder` (0-based index), as an operator
+    // refills it. False for a feeder that is no tray.
+    bool refillTray(int feeder);
     // The pocket (1-based) at the pick point of a reel or vibration feeder (0-based index).
     int pickPocket(int feeder) const {
         return feeders_[static_cast<std::size_t>(feeder)].advanced + 1;

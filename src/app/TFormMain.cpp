@@ -10,7 +10,9 @@
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
 #include "context/SettingsPersistence.h"
+#include "handling/RunControlsWidget.h"
 #include "handling/TFormConfirmNozzleSelection.h"
+#include "handling/TFormFeeders.h"
 #include "handling/TFormNozzleChanger.h"
 #include "handling/TFormNozzleOffset.h"
 #include "handling/TFormRejectTray.h"
@@ -24,6 +26,7 @@
 #include "project/PanelControlsWidget.h"
 #include "project/PartDetailsWidget.h"
 #include "project/ProjectCommands.h"
+#include "project/TFormFiducialSettings.h"
 #include "project/TFormImportPlaceFile.h"
 #include "project/TFormNewProject.h"
 #include "ui_TFormMain.h"
@@ -95,12 +98,31 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     FormRejectTray = new TFormRejectTray(context_, this);
     FormImportPlaceFile = new TFormImportPlaceFile(context_, this);
     FormNewProject = new TFormNewProject(context_, this);
+    FormFeeders = new TFormFeeders(
+        context_,
+        [this](const TBitmap32& frame, QString& name) {
+            return takeSnapName(FormCreateSnap->CreateSystemSnap(frame, CameraRole::Up), name);
+        },
+        this);
+    FormFiducialSettings = new TFormFiducialSettings(
+        context_,
+        [this](const TBitmap32& frame, QString& name) {
+            return takeSnapName(FormCreateSnap->CreateProjectSnap(frame, CameraRole::Down), name);
+        },
+        this);
     FormNozzleOffset = new TFormNozzleOffset(context_, this);
     FormConfirmNozzleSelection = new TFormConfirmNozzleSelection(context_, this);
     addJogPanel();
     addProjectPanels();
     addVisionWindows();
     connectControls();
+}
+
+bool TFormMain::takeSnapName(bool saved, QString& name) const {
+    if (saved) {
+        name = FormCreateSnap->FileName;
+    }
+    return saved;
 }
 
 void TFormMain::addVisionWindows() {
@@ -118,11 +140,19 @@ void TFormMain::addProjectPanels() {
     auto* board = new BoardControlsWidget(context_, centralWidget());
     auto* panel = new PanelControlsWidget(
         context_, [this] { saveMachineSettings(); }, centralWidget());
+    RunControlsWidget::Windows windows;
+    windows.feeders = [this] { ButtonFeedersClick(); };
+    windows.fiducials = [this] {
+        runSettingsWindow(*FormFiducialSettings);
+        focusPartList();
+    };
+    windows.focusPartList = [this] { focusPartList(); };
+    auto* run = new RunControlsWidget(context_, std::move(windows), centralWidget());
     for (QWidget* widget : {static_cast<QWidget*>(parts), static_cast<QWidget*>(board),
-                            static_cast<QWidget*>(panel)}) {
+                            static_cast<QWidget*>(run), static_cast<QWidget*>(panel)}) {
         ui_->LayoutProjectColumn->addWidget(widget);
     }
-    panels_ = {parts, board, panel};
+    panels_ = {parts, board, run, panel};
 }
 
 void TFormMain::addJogPanel() {
@@ -148,6 +178,22 @@ void TFormMain::moveToFixedPosition(double x, double y, double z) {
 }
 
 TFormMain::~TFormMain() = default;
+
+void TFormMain::ButtonFeedersClick() {
+    ProjectState& project = context_.project;
+    const bool partChosen = project.CurrentPart >= 1 && project.CurrentPart <= project.PartCount();
+    project.CurrentFeeder = partChosen ? project.Parts[project.CurrentPart - 1].Feeder : 0;
+    runSettingsWindow(*FormFeeders);
+    updatePartList();
+    updateButtons();
+    updateStatus();
+}
+
+void TFormMain::focusPartList() {
+    if (QWidget* partList = centralWidget()->findChild<QWidget*>("ListBoxPartList")) {
+        partList->setFocus();
+    }
+}
 
 void TFormMain::connectControls() {
     connect(ui_->ButtonEmergencyStop, &QPushButton::clicked, this,
@@ -238,9 +284,7 @@ void TFormMain::startUp() {
     updateButtons();
     LiveVideo->UpdateVideoGridRulers();
     if (context_.project.ProjectOpen) {
-        if (QWidget* partList = centralWidget()->findChild<QWidget*>("ListBoxPartList")) {
-            partList->setFocus();
-        }
+        focusPartList();
     }
 }
 
@@ -367,6 +411,15 @@ void TFormMain::showInformation(const QString& text) {
 
 OperatorPort::Answer TFormMain::ask(const QString& question, bool withCancel) {
     return people_ ? people_->ask(question, withCancel) : dialogs_.ask(question, withCancel);
+}
+
+OperatorPort::Answer TFormMain::askChoice(const QString& question, const QString& yesCaption,
+                                          const QString& noCaption, const QString& cancelCaption,
+                                          Answer preferred) {
+    if (people_) {
+        return people_->askChoice(question, yesCaption, noCaption, cancelCaption, preferred);
+    }
+    return dialogs_.askChoice(question, {yesCaption, noCaption, cancelCaption}, preferred);
 }
 
 QString TFormMain::chooseOpenFile(const FileDialogRequest& request) {

@@ -21,6 +21,8 @@ class QTimer;
 class TFormCNCSettings;
 class TFormConfirmNozzleSelection;
 class TFormCreateSnap;
+class TFormFeeders;
+class TFormFiducialSettings;
 class TFormHomeSettings;
 class TFormImportPlaceFile;
 class TFormNewProject;
@@ -62,6 +64,8 @@ public:
     void showError(const QString& text) override;
     void showInformation(const QString& text) override;
     Answer ask(const QString& question, bool withCancel) override;
+    Answer askChoice(const QString& question, const QString& yesCaption, const QString& noCaption,
+                     const QString& cancelCaption, Answer preferred) override;
     QString chooseOpenFile(const FileDialogRequest& request) override;
     QString chooseSaveFile(const FileDialogRequest& request) override;
     void beep() override;
@@ -82,6 +86,11 @@ private:
     void applyProjectVisibility();
     void saveMachineSettings();
     void CheckBoxMetricClick(bool checked);
+    // "Feeders": the feeders window on the current part's feeder.
+    void ButtonFeedersClick();
+    // After the snap window: its saved file's name, when it saved one.
+    bool takeSnapName(bool saved, QString& name) const;
+    void focusPartList();
 
     ProgramContext context_;
     std::unique_ptr<CameraSet> cameras_;  // WCameraDown and WCameraUp, for the whole run
@@ -97,6 +106,8 @@ private:
     TFormConfirmNozzleSelection* FormConfirmNozzleSelection;
     TFormImportPlaceFile* FormImportPlaceFile;
     TFormNewProject* FormNewProject;
+    TFormFeeders* FormFeeders;
+    TFormFiducialSettings* FormFiducialSettings;
     TFormCreateSnap* FormCreateSnap;
     TFormVisionSettings* FormVisionSettings;
     TFormVisionTest* FormVisionTest;

@@ -51,6 +51,33 @@ OperatorPort::Answer TFormMainDialogs::ask(const QString& question, bool withCan
                                                     : OperatorPort::Answer::Cancel;
 }
 
+OperatorPort::Answer TFormMainDialogs::askChoice(const QString& question,
+                                                 const QStringList& captions,
+                                                 OperatorPort::Answer preferred) {
+    QMessageBox box(QMessageBox::Question, "Confirm", question, QMessageBox::NoButton, parent_);
+    const OperatorPort::Answer answers[] = {OperatorPort::Answer::Yes, OperatorPort::Answer::No,
+                                            OperatorPort::Answer::Cancel};
+    QPushButton* buttons[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        if (captions.value(i).isEmpty()) {
+            continue;  // a two-button question
+        }
+        buttons[i] = box.addButton(captions.value(i),
+                                   i == 2 ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        if (answers[i] == preferred) {
+            box.setDefaultButton(buttons[i]);
+        }
+    }
+    box.setEscapeButton(buttons[2]);
+    box.exec();
+    for (int i = 0; i < 2; ++i) {
+        if (buttons[i] && box.clickedButton() == buttons[i]) {
+            return answers[i];
+        }
+    }
+    return OperatorPort::Answer::Cancel;
+}
+
 QString TFormMainDialogs::chooseFile(const FileDialogRequest& request, bool forSaving) {
     QFileDialog dialog(parent_, request.title, request.folder, request.filter);
     dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <QPointer>
 #include <memory>
 
@@ -19,6 +21,10 @@ public:
     void showError(const QString& text);
     void showInformation(const QString& text);
     OperatorPort::Answer ask(const QString& question, bool withCancel);
+    // Buttons with their own captions (Yes, No, Cancel in that order; an empty caption leaves
+    // its button out); closing cancels.
+    OperatorPort::Answer askChoice(const QString& question, const QStringList& captions,
+                                   OperatorPort::Answer preferred);
     // An existing file to open, or a file name to save under; empty when cancelled.
     QString chooseFile(const FileDialogRequest& request, bool forSaving);
     void beep();

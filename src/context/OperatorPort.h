@@ -32,6 +32,15 @@ public:
     virtual void showInformation(const QString& text) = 0;
     // A confirmation with Yes/No buttons (Cancel when `withCancel`).
     virtual Answer ask(const QString& question, bool withCancel) = 0;
+    // A question whose buttons carry their own captions (Yes, No, Cancel in that order; an
+    // empty No caption leaves that button out); `preferred` is the default button. Without
+    // captions of its own a port asks the plain Yes/No/Cancel question.
+    virtual Answer askChoice(const QString& question, const QString& yesCaption,
+                             const QString& noCaption, const QString& cancelCaption,
+                             Answer preferred) {
+        (void)yesCaption, (void)noCaption, (void)cancelCaption, (void)preferred;
+        return ask(question, true);
+    }
     // File dialogs; an empty result means the person cancelled.
     virtual QString chooseOpenFile(const FileDialogRequest& request) = 0;
     virtual QString chooseSaveFile(const FileDialogRequest& request) = 0;

@@ -21,6 +21,10 @@ struct CycleState {
     bool PanelRunActive = false;
     bool PauseRequested = false;
     bool PartOnNozzle = false;
+    // What the held part is, so that it is placed only as the part it was picked for.
+    int HeldFeeder = 0;
+    double HeldAngle = 0;
+    bool HeldMeasured = false;  // its pick corrections come from the up-looking camera
     double PickCorrectionX = 0;
     double PickCorrectionY = 0;
     double PickCorrectionA = 0;

@@ -63,6 +63,13 @@ bool DeleteFeeder(ProjectState& project, int feeder) {
         }
     }
     project.Feeders.removeAt(feeder - 1);
+    // A pending refill announcement follows its tray, or is dropped with it.
+    int& pending = project.TrayRefillPendingFeeder;
+    if (pending == feeder) {
+        pending = 0;
+    } else if (pending > feeder) {
+        --pending;
+    }
     project.CurrentFeeder = std::min(project.CurrentFeeder, project.FeederCount());
     project.ProjectModified = true;
     return true;
@@ -91,7 +98,10 @@ QPointF FeederPickPoint(FeederRec& feeder) {
     if (feeder.Kind != FeederTray) {
         return origin;
     }
-    feeder.TrayPickCount = atLeastOne(feeder.TrayPickCount);
+    // A count edited below the pick count would send the head beyond the last pocket.
+    if (feeder.TrayPickCount < 1 || feeder.TrayPickCount > pocketCount(feeder)) {
+        feeder.TrayPickCount = 1;
+    }
     return origin + trayPocketOffset(feeder);
 }
 

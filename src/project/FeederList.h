@@ -17,7 +17,8 @@ void AppendFeeder(ProjectState& project, const FeederRec& feeder);
 
 // True when some part takes its parts from `feeder`.
 bool FeederInUse(const ProjectState& project, int feeder);
-// Removes `feeder` and renumbers the parts of the feeders after it. Refused (false) while the
+// Removes `feeder` and renumbers the parts of the feeders after it, and a pending tray refill
+// announcement (dropped with its feeder). Refused (false) while the
 // feeder is in use or when there is no such feeder.
 bool DeleteFeeder(ProjectState& project, int feeder);
 
@@ -30,7 +31,8 @@ void ApplyKindLocation(FeederRec& feeder);
 void UpdateFeederLocation(FeederRec& feeder, const MachineSettings& settings, double homeOffsetY);
 
 // Where the head picks the feeder's next part (home-relative mm). A tray walks its pockets
-// along Y first, then steps one column along X. A pick count below 1 is first set to 1.
+// along Y first, then steps one column along X. A pick count below 1 or beyond the last pocket
+// (after a count edit) is first set to 1.
 QPointF FeederPickPoint(FeederRec& feeder);
 // The next pocket of a tray, back to the first after the last one.
 void AdvanceTray(FeederRec& feeder);

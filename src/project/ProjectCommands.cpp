@@ -104,10 +104,19 @@ void SetUpProjectFolders(ProgramContext& ctx) {
     SetUpProjectFolders(ctx, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 
+QString SystemSettingsFolderIn(const QString& documentsFolder) {
+    return QDir::cleanPath(documentsFolder) + QStringLiteral("/Corvane System Settings/");
+}
+
+QString UserSystemSettingsFolder() {
+    return SystemSettingsFolderIn(
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
 void SetUpProjectFolders(ProgramContext& ctx, const QString& documentsFolder) {
     const QString documents = QDir::cleanPath(documentsFolder);
     ctx.ProjectsRoot = documents + QStringLiteral("/Corvane Projects/");
-    ctx.SystemSettingsFolder = documents + QStringLiteral("/Corvane System Settings/");
+    ctx.SystemSettingsFolder = SystemSettingsFolderIn(documents);
     QDir().mkpath(ctx.ProjectsRoot);
     QDir().mkpath(ctx.SystemSettingsFolder);
 }

@@ -13,6 +13,9 @@ struct ProgramContext;
 // Documents is the user's documents folder.
 void SetUpProjectFolders(ProgramContext& ctx);
 void SetUpProjectFolders(ProgramContext& ctx, const QString& documentsFolder);
+// The system settings folder those set up, with its trailing separator; nothing is created.
+QString SystemSettingsFolderIn(const QString& documentsFolder);
+QString UserSystemSettingsFolder();
 
 // Start-up, after the machine settings are loaded: reopens the last project when its file
 // still exists and loads; otherwise starts without a project and forgets the last one.

@@ -3,12 +3,13 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "context/OperatorPort.h"
 
 // Test double of the operator port: records every call as a line ("speak: HELLO",
-// "error: FAILED!") and answers questions and file dialogs from queues (No / empty when the
-// queue is empty).
+// "error: FAILED!") and answers questions and file dialogs from queues (No, Cancel for a
+// question with captions of its own, or empty when the queue is empty).
 class ScriptedOperatorPort : public OperatorPort {
 public:
     QStringList calls;
@@ -19,17 +20,45 @@ public:
     int partListUpdates = 0;
     int eventRounds = 0;
     FileDialogRequest lastFileDialog;
+    // Runs at every message round: a test presses buttons mid-sequence from here.
+    std::function<void()> onProcessEvents;
+    // Runs at every button refresh (the main window switches the outputs off under a stop).
+    std::function<void()> onUpdateButtons;
 
-    void processEvents() override { ++eventRounds; }
+    void processEvents() override {
+        ++eventRounds;
+        if (onProcessEvents) {
+            onProcessEvents();
+        }
+    }
     void speak(const QString& text) override { calls << "speak: " + text; }
     void updateStatus() override { ++statusUpdates; }
-    void updateButtons() override { ++buttonUpdates; }
+    void updateButtons() override {
+        ++buttonUpdates;
+        if (onUpdateButtons) {
+            onUpdateButtons();
+        }
+    }
     void updatePartList() override { ++partListUpdates; }
     void showError(const QString& text) override { calls << "error: " + text; }
     void showInformation(const QString& text) override { calls << "information: " + text; }
     Answer ask(const QString& question, bool withCancel) override {
         calls << QString("ask%1: %2").arg(withCancel ? "3" : "2", question);
         return next(answers, Answer::No);
+    }
+    // "choice: QUESTION [YES/*CANCEL]": the buttons shown, the default one starred.
+    Answer askChoice(const QString& question, const QString& yesCaption, const QString& noCaption,
+                     const QString& cancelCaption, Answer preferred) override {
+        QStringList buttons;
+        const std::pair<QString, Answer> captions[] = {
+            {yesCaption, Answer::Yes}, {noCaption, Answer::No}, {cancelCaption, Answer::Cancel}};
+        for (const auto& [caption, answer] : captions) {
+            if (!caption.isEmpty()) {
+                buttons << (answer == preferred ? "*" : "") + caption;
+            }
+        }
+        calls << QString("choice: %1 [%2]").arg(question, buttons.join('/'));
+        return next(answers, Answer::Cancel);
     }
     QString chooseOpenFile(const FileDialogRequest& request) override {
         calls << "open: " + request.title;

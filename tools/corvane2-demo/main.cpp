@@ -14,6 +14,7 @@
 
 #include "WorldDriver.h"
 #include "WorldJson.h"
+#include "handling/Pick.h"
 #include "project/FeederList.h"
 #include "project/ProjectFile.h"
 #include "project/TextFiles.h"
@@ -38,14 +39,6 @@ struct DemoMachine {
     // The head position that puts the nozzle axis at `nozzle`.
     Vec2 headFor(Vec2 nozzle) const { return nozzle - world.nozzleOffset; }
 };
-
-// The A angle at which a feeder's parts look like its snap (the pick sequence's approach table).
-double baseAngle(const FeederRec& feeder) {
-    if (feeder.Kind != FeederReel) {
-        return 0;
-    }
-    return feeder.Location == LocationRight ? 90 : (feeder.Location == LocationRear ? 180 : 0);
-}
 
 // The rectangle the snap window cuts for a box of width x height pixels drawn centred on a
 // picture of the frame's own size.
@@ -91,7 +84,9 @@ private:
         motrix_sim::renderFrame(world.frameJob(camera, pose), frame->Bits.data(), width, height);
         const motrix_sim::CameraSpec& spec =
             camera == motrix_sim::kUpCamera ? world.world().upCamera : world.world().downCamera;
-        const int box = static_cast<int>(std::lround(sizeMm / spec.mmPerPixel()));
+        // The snap window's box is twice the press's distance from the centre: always even.
+        // An odd box would put the snap's centre a pixel off the part's.
+        const int box = 2 * static_cast<int>(std::lround(sizeMm / spec.mmPerPixel() / 2));
         const ImagePtr cut = copyWindow(*frame, snapWindow(width, height, box, box));
         QImage picture;
         imageToPicture(cut.get(), picture);
@@ -158,8 +153,8 @@ private:
         return feeder;
     }
 
-    // The feeder's part as the up camera sees it after a test pick: held at the feeder's base
-    // angle, its underside in focus.
+    // The feeder's part as the up camera sees it after a test pick: held at the base angle of
+    // the pick's approach table, its underside in focus.
     bool writeFeederSnap(int index, const FeederRec& feeder) {
         motrix_sim::SimWorld world(machine_.world);
         motrix_sim::WorldDriver driver(world);
@@ -170,10 +165,10 @@ private:
         const motrix_sim::PartKind& kind =
             *machine_.world.kind(machine_.world.feeders[static_cast<std::size_t>(index)].part);
         const double size = std::max(std::hypot(kind.body.x, kind.body.y), 2.0) + 1;
-        return saveSnap(
-            world, motrix_sim::kUpCamera,
-            {machine_.headFor(camera.position), camera.focusZ - kind.height, baseAngle(feeder)},
-            size, root_.filePath(kSystemFolder + "/" + feeder.SnapName + ".Bmp"));
+        return saveSnap(world, motrix_sim::kUpCamera,
+                        {machine_.headFor(camera.position), camera.focusZ - kind.height,
+                         ApproachOf(feeder).baseAngle},
+                        size, root_.filePath(kSystemFolder + "/" + feeder.SnapName + ".Bmp"));
     }
 
     bool writeProject() {

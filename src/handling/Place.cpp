@@ -1,0 +1,121 @@
+#include "handling/Place.h"
+
+#include "context/Delay.h"
+#include "context/ProgramContext.h"
+#include "context/SettingsPersistence.h"
+#include "context/WindowRefresh.h"
+#include "handling/Pick.h"
+#include "handling/RejectTrays.h"
+#include "motion/MoveOperations.h"
+
+namespace {
+
+// A discard blows five times as long as a place: the part must fall from the safe height.
+constexpr double kDiscardBlowFactor = 5;
+
+struct PlaceTarget {
+    double x, y, a, boardZ;
+    int speed;
+};
+
+PlaceTarget targetOf(const ProgramContext& context, const PartRec& part, const FeederRec& feeder) {
+    const MachineSettings& settings = context.settings;
+    const ProjectState& project = context.project;
+    const CycleState& cycle = context.cycle;
+    return {part.X + settings.nozzleOffsetX + project.FiducialOffsetX * project.FiducialScaleX +
+                cycle.PickCorrectionX,
+            part.Y + settings.nozzleOffsetY + project.FiducialOffsetY * project.FiducialScaleY +
+                cycle.PickCorrectionY,
+            cycle.PickCorrectionA, project.BoardHeight - feeder.PartHeight + settings.placeZPush,
+            PlaceSpeedOf(settings, feeder)};
+}
+
+void releaseVacuum(ProgramContext& context) {
+    if (context.cnc.OutputState[OutputVacuum]) {
+        context.cnc.SetVacuumOutput(false);
+        Delay(context, context.settings.placeDelay);
+    }
+}
+
+void emptyNozzle(CycleState& cycle) {
+    cycle.PartOnNozzle = false;
+    cycle.HeldFeeder = 0;
+    cycle.HeldMeasured = false;
+}
+
+bool putDown(ProgramContext& context, const PlaceTarget& target) {
+    const MachineSettings& settings = context.settings;
+    const double safeZ = -settings.homeZ;
+    if (!MoveBoardRelativeWithPartAndNozzleProtection(context, target.x, target.y, safeZ, target.a,
+                                                      target.speed) ||
+        !MoveBoardRelativeWithPart(context, target.x, target.y, target.boardZ, target.a,
+                                   target.speed)) {
+        return false;
+    }
+    releaseVacuum(context);
+    if (settings.blowDelay > 0) {
+        context.cnc.SetBlowOutput(true);
+        Delay(context, settings.blowDelay);
+    }
+    const bool risen = MoveBoardRelativeWithNozzleProtection(context, target.x, target.y, safeZ,
+                                                             target.a, target.speed);
+    context.cnc.SetBlowOutput(false);
+    return risen;
+}
+
+}  // namespace
+
+int RejectTrayOf(const ProgramContext& context, int feeder) {
+    const ProjectState& project = context.project;
+    if (feeder < 1 || feeder > project.FeederCount()) {
+        return 1;
+    }
+    const int tray = project.Feeders[feeder - 1].RejectTray;
+    return tray >= 1 && tray <= kRejectTrayCount ? tray : 1;
+}
+
+bool PlacePart(ProgramContext& context, int part) {
+    const ProjectState& project = context.project;
+    bool placed = false;
+    if (part >= 1 && part <= project.PartCount()) {
+        const PartRec& record = project.Parts[part - 1];
+        if (record.Feeder >= 1 && record.Feeder <= project.FeederCount()) {
+            context.SelectedCamera = 1;
+            context.port.updateStatus();
+            placed =
+                putDown(context, targetOf(context, record, project.Feeders[record.Feeder - 1]));
+        }
+    }
+    if (placed) {
+        CycleState& cycle = context.cycle;
+        emptyNozzle(cycle);
+        cycle.PickCorrectionX = 0;
+        cycle.PickCorrectionY = 0;
+        cycle.PickCorrectionA = 0;
+    }
+    SaveMachineSettings(context);
+    return placed;
+}
+
+bool DiscardPart(ProgramContext& context, int feeder) {
+    const MachineSettings& settings = context.settings;
+    MotrixCNC& cnc = context.cnc;
+    context.SelectedCamera = 1;
+    RefreshStatusAndButtons(context);
+    const int tray = RejectTrayOf(context, feeder) - 1;
+    const bool reached = MoveHomeRelativeWithPartAndNozzleProtection(
+        context, settings.rejectTrayX[tray], settings.rejectTrayY[tray], -settings.homeZ, 0,
+        settings.maxStepsPerSecond);
+    if (reached) {
+        releaseVacuum(context);
+        if (settings.blowDelay > 0) {
+            cnc.SetBlowOutput(true);
+            Delay(context, kDiscardBlowFactor * settings.blowDelay);
+        }
+    }
+    cnc.SetBlowOutput(false);
+    cnc.SetVacuumOutput(false);
+    emptyNozzle(context.cycle);
+    RefreshStatusAndButtons(context);
+    return reached;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+struct ProgramContext;
+
+// Puts the held part down at part `part` (1-based) of the current board: its position plus
+// the nozzle offset, the fiducial correction (offset times factor) and the pick corrections,
+// lowered to the board height less the part's height plus "Place Z Push", then released and
+// blown off. True when the part is down and the nozzle up again: the nozzle is then empty and
+// the corrections zero. A failed move keeps the part held. The machine settings are saved on
+// every exit.
+bool PlacePart(ProgramContext& context, int part);
+
+// Drops the held part into the reject tray of `feeder` (1-based): its tray when that is 1..5,
+// else tray 1, and tray 1 also for a feeder number that names no feeder, so a part is never
+// released where the head happens to stand. Whatever the result, the vacuum and blow end off
+// and the nozzle counts as empty. True when the head reached the tray and released the part.
+bool DiscardPart(ProgramContext& context, int feeder);
+
+// The reject tray (1..5) that receives parts of `feeder`.
+int RejectTrayOf(const ProgramContext& context, int feeder);

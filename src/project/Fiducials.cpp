@@ -1,0 +1,113 @@
+#include "project/Fiducials.h"
+
+#include <cmath>
+
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
+#include "motion/HomeMarks.h"
+#include "motion/MoveOperations.h"
+#include "vision/Capture.h"
+
+namespace {
+
+// Marks closer than this on an axis are too near to tell a rotation from noise.
+constexpr double kDualFiducialMinimumDistance = 25.0;
+
+struct FiducialMark {
+    double x, y, z;
+};
+
+FiducialMark markOf(const ProjectState& project, int fiducial) {
+    return fiducial == 2 ? FiducialMark{project.Fiducial2X, project.Fiducial2Y, project.Fiducial2Z}
+                         : FiducialMark{project.Fiducial1X, project.Fiducial1Y, project.Fiducial1Z};
+}
+
+bool moveOverMark(ProgramContext& context, const FiducialMark& mark) {
+    const int speed = context.settings.maxStepsPerSecond;
+    if (context.cycle.PartOnNozzle) {
+        return MoveBoardRelativeWithPartAndNozzleProtection(context, mark.x, mark.y, mark.z, 0,
+                                                            speed);
+    }
+    return MoveBoardRelativeWithNozzleProtection(context, mark.x, mark.y, mark.z, 0, speed);
+}
+
+FiducialLook searchMark(ProgramContext& context, int fiducial, int captures) {
+    if (!moveOverMark(context, markOf(context.project, fiducial))) {
+        return FiducialLook::MoveFailed;
+    }
+    switch (LookForMark(context, captures)) {
+        case MarkSearch::Found:
+            return FiducialLook::Found;
+        case MarkSearch::CameraFailed:
+            return FiducialLook::CameraFailed;
+        case MarkSearch::NotFound:
+            break;
+    }
+    return FiducialLook::NotFound;
+}
+
+// Sets the correction from fiducial 1, or from both marks for a dual check.
+bool measureCorrection(ProgramContext& context) {
+    ProjectState& project = context.project;
+    const VisionState& vision = context.vision;
+    if (LookAtFiducial(context, 1, 1) != FiducialLook::Found) {
+        return false;
+    }
+    const double c1x = vision.VisionCentreX;
+    const double c1y = vision.VisionCentreY;
+    if (!project.DualFiducial) {
+        project.FiducialOffsetX = c1x;
+        project.FiducialOffsetY = c1y;
+        return true;
+    }
+    if (LookAtFiducial(context, 2, 1) != FiducialLook::Found) {
+        return false;
+    }
+    const AxisCorrection x =
+        CombineFiducialAxis(project.Fiducial2X - project.Fiducial1X, c1x, vision.VisionCentreX);
+    const AxisCorrection y =
+        CombineFiducialAxis(project.Fiducial2Y - project.Fiducial1Y, c1y, vision.VisionCentreY);
+    project.FiducialOffsetX = x.offset;
+    project.FiducialScaleX = x.scale;
+    project.FiducialOffsetY = y.offset;
+    project.FiducialScaleY = y.scale;
+    return true;
+}
+
+}  // namespace
+
+void ClearFiducialCorrection(ProjectState& project) {
+    project.FiducialOffsetX = 0;
+    project.FiducialOffsetY = 0;
+    project.FiducialScaleX = 1;
+    project.FiducialScaleY = 1;
+}
+
+QString FiducialSnapPath(const ProjectState& project, int fiducial) {
+    const QString& name = fiducial == 2 ? project.Fiducial2SnapName : project.Fiducial1SnapName;
+    return project.ProjectFolder + name + ".bmp";
+}
+
+AxisCorrection CombineFiducialAxis(double nominalDistance, double measured1, double measured2) {
+    if (std::abs(nominalDistance) <= kDualFiducialMinimumDistance) {
+        return {measured1, 1};
+    }
+    return {(measured1 + measured2) / 2, 1};
+}
+
+FiducialLook LookAtFiducial(ProgramContext& context, int fiducial, int captures) {
+    // A missing snap leaves the reference empty, and the search then finds nothing.
+    LoadSnap(FiducialSnapPath(context.project, fiducial), context.vision.ImageReference);
+    const FiducialLook result = searchMark(context, fiducial, captures);
+    context.vision.ImageReference.reset();
+    return result;
+}
+
+bool TestFiducials(ProgramContext& context) {
+    ClearFiducialCorrection(context.project);
+    context.SelectedCamera = 0;
+    context.port.updateButtons();
+    const bool measured = !context.project.FiducialEnable || measureCorrection(context);
+    RefreshStatusAndButtons(context);
+    return measured;
+}

@@ -1,0 +1,52 @@
+#include "project/SnapChoice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "context/ProgramContext.h"
+
+namespace {
+
+// Copies through a temporary file, so a failed copy never leaves half a snap behind.
+bool copyOver(const QString& from, const QString& to) {
+    const QString partial = to + ".part";
+    QFile::remove(partial);
+    if (!QFile::copy(from, partial)) {
+        return false;
+    }
+    QFile::remove(to);
+    if (!QFile::rename(partial, to)) {
+        QFile::remove(partial);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SnapChoice ChooseSnapFile(ProgramContext& context, const QString& folder,
+                          const QString& currentName, QString& name) {
+    const QString chosen =
+        context.port.chooseOpenFile({"", folder + currentName + ".bmp", "BITMAPS (*.bmp)", "", ""});
+    if (chosen.isEmpty()) {
+        return SnapChoice::Cancelled;
+    }
+    const QFileInfo file(chosen);
+    name = file.completeBaseName();
+    if (QDir(file.absolutePath()) == QDir(folder)) {
+        return SnapChoice::Taken;
+    }
+    const QString target = folder + name + ".bmp";
+    const bool exists = QFile::exists(target);
+    if (exists && context.port.ask("A SNAP WITH THIS NAME ALREADY EXISTS IN THE PROJECT.\r"
+                                   "DO YOU WANT TO OVERWRITE IT WITH THIS SNAP?",
+                                   false) != OperatorPort::Answer::Yes) {
+        return SnapChoice::Kept;
+    }
+    if (!copyOver(chosen, target)) {
+        context.port.showError("FILE COPY ERROR!!");
+        return SnapChoice::Kept;
+    }
+    return exists ? SnapChoice::Taken : SnapChoice::Copied;
+}

@@ -1,0 +1,178 @@
+#include "project/TFormFiducialSettings.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
+#include "project/FiducialSettings.h"
+#include "project/Fiducials.h"
+#include "ui_TFormFiducialSettings.h"
+#include "vision/Capture.h"
+#include "windowkit/DisplayLength.h"
+#include "windowkit/JogPanelWidget.h"
+#include "windowkit/WindowWidgets.h"
+
+namespace {
+
+constexpr int kSnapCaptures = 3;  // the camera's first frames may still show the move
+
+}  // namespace
+
+TFormFiducialSettings::TFormFiducialSettings(ProgramContext& context, SnapCutter cutProjectSnap,
+                                             QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      cutProjectSnap_(std::move(cutProjectSnap)),
+      ui_(std::make_unique<Ui::TFormFiducialSettings>()) {
+    ui_->setupUi(this);
+    JogPanelWidget::Options options;
+    options.refresh = [this] { context_.port.updateStatus(); };
+    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    ui_->LayoutJog->addWidget(jog_);
+    connect(ui_->CheckBoxEnableFiducial, &QCheckBox::toggled, this, [this](bool on) {
+        if (Enabled) {
+            context_.project.FiducialEnable = on;
+            refreshMain();
+            UpdateButtons();
+        }
+    });
+    connect(ui_->CheckBoxDualFiducial, &QCheckBox::toggled, this, [this](bool on) {
+        if (Enabled) {
+            context_.project.DualFiducial = on;
+            refreshMain();
+            UpdateButtons();
+        }
+    });
+    connectFiducial(1);
+    connectFiducial(2);
+    connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TFormFiducialSettings::~TFormFiducialSettings() = default;
+
+template <typename T>
+T* TFormFiducialSettings::control(const QString& pattern, int fiducial) const {
+    return findChild<T*>(pattern.arg(fiducial));
+}
+
+void TFormFiducialSettings::connectFiducial(int fiducial) {
+    for (char axis : {'X', 'Y', 'Z'}) {
+        connect(control<QLineEdit>(QString("EditFiducial%1") + axis, fiducial),
+                &QLineEdit::textChanged, this,
+                [this, fiducial, axis] { EditPositionChange(fiducial, axis); });
+    }
+    control<QLineEdit>("EditFiducial%1SnapName", fiducial)->installEventFilter(this);
+    control<QLineEdit>("EditFiducial%1SnapName", fiducial)->setReadOnly(true);
+    const auto onClick = [this, fiducial](const QString& name, auto operation) {
+        connect(control<QPushButton>(name, fiducial), &QPushButton::clicked, this,
+                [this, fiducial, operation] {
+                    operation(context_, fiducial);
+                    refreshMain();
+                    UpdateButtons();
+                });
+    };
+    onClick("ButtonSetFiducial%1", SetFiducialHere);
+    onClick("ButtonGotoFiducial%1", GoToFiducial);
+    onClick("ButtonTestFiducial%1", TestFiducial);
+    connect(control<QPushButton>("ButtonFiducial%1Snap", fiducial), &QPushButton::clicked, this,
+            [this, fiducial] { ButtonSnapClick(fiducial); });
+}
+
+bool TFormFiducialSettings::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (int fiducial : {1, 2}) {
+            if (watched == control<QLineEdit>("EditFiducial%1SnapName", fiducial)) {
+                ChooseFiducialSnap(context_, fiducial);
+                UpdateButtons();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormFiducialSettings::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    PlaceAtTopRight(this);
+    UpdateButtons();
+    refreshMain();
+}
+
+void TFormFiducialSettings::refreshMain() {
+    RefreshStatusAndButtons(context_);
+}
+
+void TFormFiducialSettings::UpdateButtons() {
+    Enabled = false;
+    const ProjectState& project = context_.project;
+    const bool ready = Usable(context_);
+    jog_->refreshEnabled();
+    ui_->CheckBoxDualFiducial->setChecked(project.DualFiducial);
+    ui_->CheckBoxEnableFiducial->setChecked(project.FiducialEnable);
+    ui_->CheckBoxDualFiducial->setVisible(project.FiducialEnable);
+    fillFiducial(1, ready);
+    fillFiducial(2, ready);
+    Enabled = true;
+}
+
+void TFormFiducialSettings::fillFiducial(int fiducial, bool ready) {
+    const ProjectState& project = context_.project;
+    const bool one = fiducial == 1;
+    const bool metric = project.Metric;
+    const double values[] = {one ? project.Fiducial1X : project.Fiducial2X,
+                             one ? project.Fiducial1Y : project.Fiducial2Y,
+                             one ? project.Fiducial1Z : project.Fiducial2Z};
+    const char axes[] = {'X', 'Y', 'Z'};
+    for (int i = 0; i < 3; ++i) {
+        QLineEdit* box = control<QLineEdit>(QString("EditFiducial%1") + axes[i], fiducial);
+        box->setText(FormatLength(values[i], metric));
+        ShowEditVerdict(box, true);
+    }
+    control<QLineEdit>("EditFiducial%1SnapName", fiducial)
+        ->setText(one ? project.Fiducial1SnapName : project.Fiducial2SnapName);
+    // A held part would be dropped by the protected moves of Set's neighbours.
+    const bool free = ready && !context_.cycle.PartOnNozzle;
+    control<QPushButton>("ButtonSetFiducial%1", fiducial)->setEnabled(ready);
+    control<QPushButton>("ButtonGotoFiducial%1", fiducial)->setEnabled(free);
+    QPushButton* snapButton = control<QPushButton>("ButtonFiducial%1Snap", fiducial);
+    snapButton->setEnabled(ready);
+    snapButton->setVisible(static_cast<bool>(cutProjectSnap_));
+    const QPixmap snap(ResolveSnapPath(FiducialSnapPath(project, fiducial)));
+    QLabel* picture = control<QLabel>("ImageFiducial%1", fiducial);
+    picture->setPixmap(snap.isNull() ? QPixmap() : snap.scaled(100, 100, Qt::KeepAspectRatio));
+    picture->setVisible(!snap.isNull());
+    control<QLabel>("ImageNoSnap%1", fiducial)->setVisible(snap.isNull());
+    control<QPushButton>("ButtonTestFiducial%1", fiducial)->setEnabled(!snap.isNull() && ready);
+}
+
+void TFormFiducialSettings::EditPositionChange(int fiducial, char axis) {
+    if (!Enabled) {
+        return;
+    }
+    QLineEdit* box = control<QLineEdit>(QString("EditFiducial%1") + axis, fiducial);
+    const FiducialAxis which = axis == 'X'   ? FiducialAxis::X
+                               : axis == 'Y' ? FiducialAxis::Y
+                                             : FiducialAxis::Z;
+    ShowEditVerdict(box, EditFiducialPosition(context_, fiducial, which, box->text()));
+}
+
+void TFormFiducialSettings::ButtonSnapClick(int fiducial) {
+    context_.SelectedCamera = 0;
+    context_.port.updateButtons();
+    for (int capture = 0; capture < kSnapCaptures; ++capture) {
+        if (!CaptureDownlooking(context_)) {
+            return;
+        }
+    }
+    QString name;
+    if (cutProjectSnap_(*context_.vision.ImageDownlooking, name)) {
+        (fiducial == 1 ? context_.project.Fiducial1SnapName : context_.project.Fiducial2SnapName) =
+            name;
+        context_.project.ProjectModified = true;
+        UpdateButtons();
+    }
+}

@@ -1,0 +1,99 @@
+// corvane2-cli run, as a person runs it: progress on stderr, the report on stdout.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+struct Outcome {
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+class RunCliTest : public ::testing::Test {
+protected:
+    // Runs with a home of its own, so no user's settings or documents are read.
+    Outcome run(const QString& arguments) const {
+        const QString out = dir.filePath("out.json");
+        const QString err = dir.filePath("err.txt");
+        const QString command = QString("HOME='%1' %2 run %3 >'%4' 2>'%5'")
+                                    .arg(dir.path(), CORVANE_CLI, arguments, out, err);
+        const int status = std::system(command.toLocal8Bit().constData());
+        return {WEXITSTATUS(status), read(out), read(err)};
+    }
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    const QString demo = QString("'%1/demo/Demo Panel/Demo Panel.Corvane'").arg(CORVANE_SOURCE_DIR);
+};
+
+TEST_F(RunCliTest, PanelRunPrintsAProgressLinePerPartAndTheReport) {
+    const Outcome o = run(demo + " --panel --board-offset 0.5,0.5 --seed 3");
+    ASSERT_EQ(o.status, 0) << o.err.toStdString();
+    EXPECT_EQ(o.err.count('\n'), 84);
+    EXPECT_TRUE(o.err.startsWith("board 1 part 1/21 U1 placed\n")) << o.err.toStdString();
+    EXPECT_TRUE(o.err.endsWith("board 4 part 21/21 C7 placed\n"));
+    const nlohmann::json report = nlohmann::json::parse(o.out.toStdString());
+    ASSERT_EQ(report["parts"].size(), 84u);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : report["parts"][0].items()) {
+        keys.push_back(key);
+    }
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string>{"actual_angle", "actual_x", "actual_y", "board",
+                                              "designator", "error_deg", "error_mm", "placed",
+                                              "target_angle", "target_x", "target_y"}));
+    EXPECT_EQ(report["parts"][83]["board"], 4);
+    EXPECT_EQ(report["parts_placed"], 84);
+    EXPECT_EQ(report["parts_failed"], 0);
+    EXPECT_LT(report["max_error_mm"].get<double>(), 0.1);
+    EXPECT_LE(report["rms_error_mm"].get<double>(), report["max_error_mm"].get<double>());
+    for (const char* figure : {"max_error_deg", "machine_time_s", "wall_time_s"}) {
+        EXPECT_TRUE(report[figure].is_number()) << figure;
+    }
+    EXPECT_EQ(report["finished"], true);
+}
+
+TEST_F(RunCliTest, StoppedRunExitsWithOneAndUnusableArgumentsWithTwo) {
+    const QString world = dir.filePath("world.json");
+    const Outcome missingWorld = run(demo + " --board --world '" + world + "'");
+    EXPECT_EQ(missingWorld.status, 2);
+    nlohmann::json noMarks = nlohmann::json::parse(
+        read(QString(CORVANE_SOURCE_DIR) + "/sim/worlds/default.json").toStdString());
+    noMarks["board"]["fiducials"] = nlohmann::json::array();
+    QFile file(world);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::fromStdString(noMarks.dump()));
+    file.close();
+    const Outcome stopped = run(demo + " --board --world '" + world + "' --fiducial-failure stop");
+    EXPECT_EQ(stopped.status, 1) << stopped.err.toStdString();
+    const nlohmann::json report = nlohmann::json::parse(stopped.out.toStdString());
+    EXPECT_EQ(report["finished"], false);
+    EXPECT_EQ(report["reason"], "fiducial check failed");
+    EXPECT_EQ(report["parts_failed"], 21);
+    struct Case {
+        const char* arguments;
+        const char* complaint;
+    };
+    for (const Case c : {Case{"--board", "no project file"},
+                         Case{"x.Corvane --board --panel", "give one of --board and --panel"},
+                         Case{"x.Corvane --board --seed", "--seed needs a value"},
+                         Case{"x.Corvane --board --pick-jitter 0.3", "bad value for --pick-jitter"},
+                         Case{"x.Corvane --board --fiducial-failure maybe", "bad value"},
+                         Case{"x.Corvane --board", "no project file x.Corvane"}}) {
+        const Outcome o = run(c.arguments);
+        EXPECT_EQ(o.status, 2) << c.arguments;
+        EXPECT_TRUE(o.err.contains(c.complaint)) << o.err.toStdString();
+        EXPECT_TRUE(o.out.isEmpty());
+    }
+}
+
+}  // namespace
