@@ -87,6 +87,13 @@ void SwitchOffOutputsUnderStop(ProgramContext& context) {
     }
 }
 
+void RefreshOutputsAndNozzle(ProgramContext& context) {
+    SwitchOffOutputsUnderStop(context);
+    if (!context.cnc.OutputState[OutputVacuum]) {
+        context.cycle.PartOnNozzle = false;
+    }
+}
+
 void SwitchOutputsOff(ProgramContext& context) {
     MotrixCNC& cnc = context.cnc;
     cnc.SetFeederOutput(false);

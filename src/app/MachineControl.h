@@ -22,6 +22,11 @@ bool PressReset(ProgramContext& context);
 // Under a latched stop: feeder, blow, vacuum and dispenser outputs that are on go off.
 void SwitchOffOutputsUnderStop(ProgramContext& context);
 
+// What the button refresh does to the machine: the outputs off under a latched stop, and a
+// nozzle whose vacuum is off holds nothing, so PartOnNozzle never claims a part that fell
+// (under the stop, or when a controller fault had the vacuum switched off).
+void RefreshOutputsAndNozzle(ProgramContext& context);
+
 // On close: feeder, vacuum, blow and dispenser outputs off, in that order, then the
 // Y-alignment output.
 void SwitchOutputsOff(ProgramContext& context);

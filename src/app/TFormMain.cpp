@@ -308,7 +308,7 @@ void TFormMain::updateStatus() {
 }
 
 void TFormMain::updateButtons() {
-    SwitchOffOutputsUnderStop(context_);
+    RefreshOutputsAndNozzle(context_);
     LiveVideo->UpdateCameraSelection();
     applyEnabledStates();
     applyProjectVisibility();

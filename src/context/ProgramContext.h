@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -54,8 +55,8 @@ struct ProgramContext {
     QString SystemSettingsFolder;
     // Opens the machine settings store afresh for each load or save; unset: nothing is stored.
     std::function<std::unique_ptr<QSettings>()> openSettingsStore;
-    // A failed save of the machine settings has been shown: told once until a save succeeds.
-    bool settingsSaveFailing = false;
+    // The files whose last save failed (ReportSave tells the first of them only).
+    QStringList failingSaves;
 };
 
 // The machine accepts commands: controller found and ready, and no emergency stop.

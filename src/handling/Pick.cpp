@@ -4,6 +4,7 @@
 
 #include "context/Delay.h"
 #include "context/ProgramContext.h"
+#include "context/SaveReport.h"
 #include "handling/NozzleChanger.h"
 #include "motion/MoveOperations.h"
 #include "project/FeederList.h"
@@ -206,7 +207,10 @@ void advanceTray(ProjectState& project, const PickPlan& plan, bool announceRefil
 
 void saveTrayPosition(ProgramContext& context) {
     ProjectState& project = context.project;
-    if (SaveProject(project, context.settings, project.ProjectFolder, project.ProjectName)) {
+    const bool saved =
+        SaveProject(project, context.settings, project.ProjectFolder, project.ProjectName);
+    if (ReportSave(context, saved, "PROJECT",
+                   ProjectFilePath(project.ProjectFolder, project.ProjectName))) {
         project.ProjectModified = false;
     }
 }
@@ -222,9 +226,12 @@ void announcePendingRefill(ProgramContext& context) {
     project.TrayRefillPendingFeeder = 0;
 }
 
+QString feederSnapPath(const ProgramContext& context, const FeederRec& feeder) {
+    return context.SystemSettingsFolder + feeder.SnapName + ".bmp";
+}
+
 bool loadFeederSnap(ProgramContext& context, const FeederRec& feeder) {
-    if (LoadSnap(context.SystemSettingsFolder + feeder.SnapName + ".bmp",
-                 context.vision.ImageReference)) {
+    if (LoadSnap(feederSnapPath(context, feeder), context.vision.ImageReference)) {
         return true;
     }
     const QString text = "SNAP IMAGE " + feeder.SnapName + " IS MISSING!";
@@ -269,6 +276,14 @@ QString TrayRefillText(const ProjectState& project, int feeder) {
                                     ? project.Feeders[feeder - 1].Description
                                     : QString();
     return "FEEDER " + QString::number(feeder) + " " + description + " TRAY NEEDS TO BE REFILLED!";
+}
+
+bool FeederSnapMissing(const ProgramContext& context, int feeder) {
+    if (!validFeeder(context, feeder)) {
+        return false;
+    }
+    ImagePtr snap;
+    return !LoadSnap(feederSnapPath(context, context.project.Feeders[feeder - 1]), snap);
 }
 
 bool PickPart(ProgramContext& context, int feeder, double angle) {

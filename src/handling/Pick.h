@@ -34,6 +34,10 @@ QString TrayRefillText(const ProjectState& project, int feeder);
 // on every attempt, and the project is saved so the pocket is on disk.
 bool PickPart(ProgramContext& context, int feeder, double angle);
 
+// True when `feeder` (1-based) names a feeder whose snap cannot be read: a pick from it fails
+// at once, naming the snap ("SNAP IMAGE <name> IS MISSING!").
+bool FeederSnapMissing(const ProgramContext& context, int feeder);
+
 // The same pick without a snap or a measurement ("Test Pick"): the part ends over the
 // up-looking camera at its angle. Nothing is spoken; a tray advances (the project is marked
 // modified, not saved).

@@ -115,7 +115,11 @@ bool DiscardPart(ProgramContext& context, int feeder) {
     }
     cnc.SetBlowOutput(false);
     cnc.SetVacuumOutput(false);
-    emptyNozzle(context.cycle);
+    // A controller that no longer answers keeps the vacuum on, and the part with it: it is
+    // still held until RESET switches the vacuum off.
+    if (!cnc.OutputState[OutputVacuum]) {
+        emptyNozzle(context.cycle);
+    }
     RefreshStatusAndButtons(context);
     return reached;
 }

@@ -13,7 +13,8 @@ bool PlacePart(ProgramContext& context, int part);
 // Drops the held part into the reject tray of `feeder` (1-based): its tray when that is 1..5,
 // else tray 1, and tray 1 also for a feeder number that names no feeder, so a part is never
 // released where the head happens to stand. Whatever the result, the vacuum and blow end off
-// and the nozzle counts as empty. True when the head reached the tray and released the part.
+// and the nozzle counts as empty (unless the controller no longer answers, which leaves the
+// vacuum on and the part held). True when the head reached the tray and released the part.
 bool DiscardPart(ProgramContext& context, int feeder);
 
 // The reject tray (1..5) that receives parts of `feeder`.

@@ -12,8 +12,10 @@ const char* const kFiducialFailureQuestion = "FIDUCIAL FAILURE. DO YOU WANT TO C
 
 namespace {
 
+// A run goes on while its flags are set and the machine is usable: after the emergency stop or
+// a controller that stopped answering, nothing more can be placed.
 bool runActive(const ProgramContext& context) {
-    return context.cycle.running() && !context.cnc.EmergencyStop;
+    return context.cycle.running() && Usable(context);
 }
 
 bool currentPartValid(const ProjectState& project) {
@@ -62,6 +64,9 @@ bool fiducialsAccepted(ProgramContext& context) {
     if (TestFiducials(context)) {
         return true;
     }
+    if (!Usable(context)) {
+        return false;  // the stop, or a controller fault, is shown already: nothing to ask
+    }
     context.port.speak("Fiducial Check Failure");
     const OperatorPort::Answer answer = context.port.askChoice(
         kFiducialFailureQuestion, "YES", "", "CANCEL", OperatorPort::Answer::Cancel);
@@ -85,9 +90,12 @@ void waitWhilePaused(ProgramContext& context) {
     context.port.processEvents();
 }
 
-// Attempts the current part up to "Pick Retry Count" times (at least once). False when the
-// attempts are used up.
-bool placeWithRetries(ProgramContext& context) {
+// How the attempts at the current part ended.
+enum class PartOutcome { Placed, RunEnded, RetryLimit, SnapMissing };
+
+// Attempts the current part up to "Pick Retry Count" times (at least once). A feeder snap
+// that cannot be read ends the attempts at once: the pick has named it, and no retry finds it.
+PartOutcome placeWithRetries(ProgramContext& context) {
     CycleState& cycle = context.cycle;
     int attempts = context.settings.pickRetryCount;
     bool placed = false;
@@ -99,10 +107,16 @@ bool placeWithRetries(ProgramContext& context) {
         placed = PlaceNextPart(context);
         if (!placed) {
             discardHeldPart(context);
+            if (FeederSnapMissing(context, currentFeeder(context))) {
+                return PartOutcome::SnapMissing;
+            }
             --attempts;
         }
     } while (!placed && attempts > 0 && runActive(context));
-    return placed || !runActive(context);
+    if (placed) {
+        return PartOutcome::Placed;
+    }
+    return runActive(context) ? PartOutcome::RetryLimit : PartOutcome::RunEnded;
 }
 
 void reportRetryLimit(ProgramContext& context) {
@@ -132,7 +146,12 @@ bool pickCurrentPart(ProgramContext& context) {
     return PickPart(context, record.Feeder, record.Angle);
 }
 
+// Its cause may have been told already: the stop and a controller that stopped answering
+// show themselves, and the pick names a missing snap.
 void reportPickFailure(ProgramContext& context) {
+    if (!Usable(context) || FeederSnapMissing(context, currentFeeder(context))) {
+        return;
+    }
     context.port.speak("FAILED TO PICK PART");
     context.port.showInformation("FAILED TO PICK PART!");
 }
@@ -191,13 +210,13 @@ void AutomaticCycle(ProgramContext& context) {
     context.cycle.PartOnNozzle = false;
     RefreshStatusAndButtons(context);
     if (fiducialsAccepted(context)) {
-        bool allPlaced = true;
-        while (allPlaced && runActive(context)) {
-            allPlaced = placeWithRetries(context);
+        PartOutcome outcome = PartOutcome::Placed;
+        while (outcome == PartOutcome::Placed && runActive(context)) {
+            outcome = placeWithRetries(context);
         }
-        if (!allPlaced) {
+        if (outcome == PartOutcome::RetryLimit) {
             reportRetryLimit(context);
-        } else if (!context.cnc.EmergencyStop) {
+        } else if (outcome != PartOutcome::SnapMissing && Usable(context)) {
             context.port.speak("Automatic Placement Cycle Finished");
         }
     }

@@ -44,6 +44,15 @@ bool accepted(const ProgramContext& context, FiducialAxis axis, double value) {
     return false;
 }
 
+// A failed test is shown while the machine is usable; after the emergency stop or a controller
+// that stopped answering, the cause is shown already.
+void showTestFailure(ProgramContext& context, bool error, const QString& text) {
+    if (!Usable(context)) {
+        return;
+    }
+    error ? context.port.showError(text) : context.port.showInformation(text);
+}
+
 }  // namespace
 
 bool EditFiducialPosition(ProgramContext& context, int fiducial, FiducialAxis axis,
@@ -103,21 +112,29 @@ bool TestFiducial(ProgramContext& context, int fiducial) {
     const QString number = QString::number(fiducial);
     bool centred = false;
     switch (LookAtFiducial(context, fiducial, 3)) {
+        case FiducialLook::SnapMissing:
+            showTestFailure(context, false,
+                            "SNAP IMAGE " + fieldsOf(project, fiducial).snapName + " IS MISSING!");
+            break;
         case FiducialLook::MoveFailed:
-            context.port.showError("FAILED TO MOVE TO FIDUCIAL " + number + "!");
+            showTestFailure(context, true, "FAILED TO MOVE TO FIDUCIAL " + number + "!");
             break;
         case FiducialLook::CameraFailed:
-            context.port.showError("CAMERA FAILED!");
+            showTestFailure(context, true, "CAMERA FAILED!");
             break;
         case FiducialLook::NotFound:
-            context.port.showInformation("FIDUCAL " + number + " TEST FAILED!");
+            showTestFailure(context, false, "FIDUCAL " + number + " TEST FAILED!");
             break;
         case FiducialLook::Found: {
             FiducialFields fields = fieldsOf(project, fiducial);
             centred = MoveBoardRelative(context, fields.x + context.vision.VisionCentreX,
                                         fields.y + context.vision.VisionCentreY, fields.z, 0,
                                         context.settings.maxStepsPerSecond);
-            centred ? context.port.beep() : context.port.showError("FAILED TO MOVE TO CENTRE!");
+            if (centred) {
+                context.port.beep();
+            } else {
+                showTestFailure(context, true, "FAILED TO MOVE TO CENTRE!");
+            }
         }
     }
     context.port.updateButtons();

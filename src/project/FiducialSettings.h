@@ -22,7 +22,9 @@ bool SetFiducialHere(ProgramContext& context, int fiducial);
 // held, as the protected move would drop it.
 bool GoToFiducial(ProgramContext& context, int fiducial);
 
-// "Test": finds the mark, reports a failure, and centres the camera on the mark with a beep.
+// "Test": finds the mark, reports a failure (a snap that cannot be read by its name; nothing
+// once the machine is not usable, whose cause is shown already), and centres the camera on the
+// mark with a beep.
 // The taught position and the correction stay as they are (the correction is cleared).
 bool TestFiducial(ProgramContext& context, int fiducial);
 

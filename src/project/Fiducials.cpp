@@ -96,8 +96,9 @@ AxisCorrection CombineFiducialAxis(double nominalDistance, double measured1, dou
 }
 
 FiducialLook LookAtFiducial(ProgramContext& context, int fiducial, int captures) {
-    // A missing snap leaves the reference empty, and the search then finds nothing.
-    LoadSnap(FiducialSnapPath(context.project, fiducial), context.vision.ImageReference);
+    if (!LoadSnap(FiducialSnapPath(context.project, fiducial), context.vision.ImageReference)) {
+        return FiducialLook::SnapMissing;  // no search could find the mark
+    }
     const FiducialLook result = searchMark(context, fiducial, captures);
     context.vision.ImageReference.reset();
     return result;

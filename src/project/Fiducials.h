@@ -27,12 +27,13 @@ struct AxisCorrection {
 AxisCorrection CombineFiducialAxis(double nominalDistance, double measured1, double measured2);
 
 // What looking for a mark gave.
-enum class FiducialLook { Found, MoveFailed, CameraFailed, NotFound };
+enum class FiducialLook { Found, SnapMissing, MoveFailed, CameraFailed, NotFound };
 
-// Loads fiducial `fiducial`'s snap, moves the down-looking camera over the mark (carrying a
-// held part with the vacuum on, so the move never drops it), waits the camera's settling
-// delay, captures `captures` frames and searches the last one. Found: VisionCentreX/Y give
-// the mark's offset from the image centre. The reference image is released on return.
+// Loads fiducial `fiducial`'s snap (SnapMissing, without a move, when it cannot be read), moves the
+// down-looking camera over the mark (carrying a held part with the vacuum on, so the move never
+// drops it), waits the camera's settling delay, captures `captures` frames and searches the last
+// one. Found: VisionCentreX/Y give the mark's offset from the image centre. The reference image is
+// released on return.
 FiducialLook LookAtFiducial(ProgramContext& context, int fiducial, int captures);
 
 // The fiducial test of a run: clears the correction, then (when the project checks its

@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "context/ProgramContext.h"
+#include "context/SaveReport.h"
 #include "context/WindowRefresh.h"
 #include "project/ProjectFile.h"
 
@@ -39,7 +40,10 @@ void adoptChosenFile(ProjectState& project, const QString& path) {
 
 bool saveUnderOwnName(ProgramContext& ctx) {
     ProjectState& project = ctx.project;
-    if (!SaveProject(project, ctx.settings, project.ProjectFolder, project.ProjectName)) {
+    const bool saved =
+        SaveProject(project, ctx.settings, project.ProjectFolder, project.ProjectName);
+    if (!ReportSave(ctx, saved, "PROJECT",
+                    ProjectFilePath(project.ProjectFolder, project.ProjectName))) {
         return false;
     }
     project.ProjectModified = false;

@@ -66,30 +66,21 @@ void BudgetClock::sleep(double seconds) {
 }
 
 void FaultPort::processEvents() {
-    ScriptedOperatorPort::processEvents();
-    if (eventRounds > roundBudget) {
+    if (eventRounds >= roundBudget) {
         throw SequenceHung("the sequence handled messages past its budget of rounds");
     }
-    if (onRound) {
-        onRound(eventRounds);
-    }
+    ScriptedOperatorPort::processEvents();
 }
 
-void FaultPort::updateButtons() {
-    ScriptedOperatorPort::updateButtons();
-    if (afterButtonRefresh) {
-        afterButtonRefresh();
-    }
-}
-
-QStringList FaultPort::messageBoxes() const {
-    QStringList boxes;
+QStringList FaultPort::dialogs() const {
+    QStringList shown;
     for (const QString& call : calls) {
-        if (call.startsWith("error: ") || call.startsWith("information: ")) {
-            boxes << call;
+        if (call.startsWith("error: ") || call.startsWith("information: ") ||
+            call.startsWith("ask") || call.startsWith("choice: ")) {
+            shown << call;
         }
     }
-    return boxes;
+    return shown;
 }
 
 FaultMachine::FaultMachine() {
@@ -99,7 +90,7 @@ FaultMachine::FaultMachine() {
     bindController();
     installDemo();
     startCameras();
-    port.afterButtonRefresh = [this] { SwitchOffOutputsUnderStop(context); };
+    port.onUpdateButtons = [this] { RefreshOutputsAndNozzle(context); };
 }
 
 void FaultMachine::bindController() {

@@ -33,19 +33,15 @@ private:
     double deadline_ = 1e12;
 };
 
-// The main window as the sequences see it: every dialog recorded, questions answered from the
-// queue, the button refresh switching the outputs off under a latched stop (as the main
-// window's does), and a hook on each round of message handling, where a button press lands.
+// The main window as the sequences see it: the scripted port, whose message rounds a sequence
+// may not outrun, and whose boxes and questions are the dialogs the operator sees.
 class FaultPort : public ScriptedOperatorPort {
 public:
-    std::function<void(int round)> onRound;
-    std::function<void()> afterButtonRefresh;
     int roundBudget = 1 << 30;
 
     void processEvents() override;
-    void updateButtons() override;
-    // The error and information boxes shown so far.
-    QStringList messageBoxes() const;
+    // The error and information boxes and the questions shown so far.
+    QStringList dialogs() const;
 };
 
 // The file at `path` as it is on disk; empty when missing.

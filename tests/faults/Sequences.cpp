@@ -6,10 +6,14 @@
 #include "faults/FaultMachine.h"
 #include "handling/NozzleChanger.h"
 #include "handling/NozzleOffset.h"
+#include "handling/PlacementCycle.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
+#include "project/FiducialSettings.h"
 
 namespace {
+
+const QString kFiducialFailure = "FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY?";
 
 // The program as it starts: nothing is known of the controller yet.
 void freshStart(FaultMachine& machine) {
@@ -60,18 +64,59 @@ bool calibrateNozzleOffset(FaultMachine& machine) {
     return done;
 }
 
+// The runs of the matrix place a part of every feeder kind on each board: the tray's U1, the
+// vibration feeder's Q1, a rear reel's R1 and a front reel's R7; the others are skipped.
+void placeFourPartsPerBoard(FaultMachine& machine) {
+    ProjectState& project = machine.context.project;
+    for (PartRec& part : project.Parts) {
+        part.Enabled = part.Designator == "U1" || part.Designator == "Q1" ||
+                       part.Designator == "R1" || part.Designator == "R7";
+    }
+    project.CurrentPart = 1;
+    project.CurrentPanelBoard = 1;
+}
+
+// "Pick Part" for part 1 (U1 from the tray): the part ends centred over the up camera.
+void pickFirstPart(FaultMachine& machine) {
+    machine.context.project.CurrentPart = 1;
+    PressPickPart(machine.context);
+}
+
+bool pickPart(FaultMachine& machine) {
+    pickFirstPart(machine);
+    return machine.context.cycle.PartOnNozzle;
+}
+
+// "Place Part" with the picked part on the nozzle: the fiducial check, the place, the camera
+// over the placed part, the next part.
+bool placePart(FaultMachine& machine) {
+    PressPlacePart(machine.context);
+    return !machine.context.cycle.PartOnNozzle && machine.context.project.CurrentPart == 2;
+}
+
+bool discardPart(FaultMachine& machine) {
+    PressDiscard(machine.context);
+    return !machine.context.cycle.PartOnNozzle;
+}
+
+// "Start Board" / "Start Panel" from part 1: true when the run ran to its end.
+bool run(FaultMachine& machine, RunKind kind) {
+    StartRun(machine.context, kind);
+    return machine.port.callsStartingWith("speak: ").contains("Automatic Placement Cycle Finished");
+}
+
 std::vector<MachineSequence> sequences() {
     std::vector<MachineSequence> all;
     MachineSequence startUp{"StartUp", freshStart,
                             [](FaultMachine& m) { return StartUpController(m.context); }};
     startUp.initialisesController = true;
     startUp.usesDownCamera = true;
-    startUp.readsSnaps = true;
+    startUp.snaps = {"Home", "Home2"};
     all.push_back(startUp);
 
     MachineSequence home{"Home", {}, [](FaultMachine& m) { return Home(m.context); }};
     home.usesDownCamera = true;
-    home.readsSnaps = true;
+    home.snaps = {"Home", "Home2"};
     all.push_back(home);
 
     all.push_back({"Jog", {}, jogAround});
@@ -85,6 +130,42 @@ std::vector<MachineSequence> sequences() {
     MachineSequence nozzleOffset{"NozzleOffset", {}, calibrateNozzleOffset};
     nozzleOffset.savesSettings = true;
     all.push_back(nozzleOffset);
+
+    MachineSequence fiducial{
+        "FiducialTest", {}, [](FaultMachine& m) { return TestFiducial(m.context, 1); }};
+    fiducial.usesDownCamera = true;
+    fiducial.snaps = {"Fiducial1"};
+    all.push_back(fiducial);
+
+    MachineSequence pick{"Pick", {}, pickPart};
+    pick.usesUpCamera = true;
+    pick.snaps = {"Demo SOIC-8"};
+    pick.savesSettings = true;  // the mounted nozzle, as the pick selects it
+    pick.savesProject = true;
+    pick.failureDialogs = {"FAILED TO PICK PART!"};
+    all.push_back(pick);
+
+    MachineSequence place{"Place", pickFirstPart, placePart};
+    place.usesDownCamera = true;
+    place.snaps = {"Fiducial1", "Fiducial2"};
+    place.savesSettings = true;
+    place.failureDialogs = {kFiducialFailure};
+    all.push_back(place);
+
+    all.push_back({"Discard", pickFirstPart, discardPart});
+
+    for (const auto& [name, kind] :
+         {std::pair{"BoardRun", RunKind::Board}, std::pair{"PanelRun", RunKind::Panel}}) {
+        MachineSequence placing{name, placeFourPartsPerBoard,
+                                [kind](FaultMachine& m) { return run(m, kind); }};
+        placing.usesDownCamera = true;
+        placing.usesUpCamera = true;
+        placing.snaps = {"Demo SOIC-8", "Demo SOT-23", "Demo 0805R", "Demo 0603R"};
+        placing.savesSettings = true;
+        placing.savesProject = true;
+        placing.failureDialogs = {kFiducialFailure, "Retry Limit Reached."};
+        all.push_back(placing);
+    }
     return all;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -16,9 +17,12 @@ struct MachineSequence {
     bool initialisesController = false;
     bool usesDownCamera = false;
     bool usesUpCamera = false;
-    bool readsSnaps = false;
+    QStringList snaps{};  // the snaps it reads first, by name ("Home", "Fiducial1", "Demo SOIC-8")
     bool savesSettings = false;
     bool savesProject = false;
+    // The dialogs with which it tells a failure of its own steps (their beginnings): a camera
+    // or snap fault may be told that way.
+    QStringList failureDialogs{};
 };
 
 const std::vector<MachineSequence>& MachineSequences();

@@ -425,7 +425,7 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
     if (options.withoutVision) {
         leaveOutVision(context);
     }
-    port.onButtonUpdate = [&context] { SwitchOffOutputsUnderStop(context); };
+    port.onButtonUpdate = [&context] { RefreshOutputsAndNozzle(context); };
     port.onInformation = [&context, &simulator](const QString& text) {
         refillAnnouncedTray(context, *simulator, text);
     };

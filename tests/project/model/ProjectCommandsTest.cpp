@@ -207,13 +207,20 @@ TEST_F(ProjectCommandsTest, OpenSavesTheModifiedProjectWhenAskedThenLoadsTheChos
     EXPECT_EQ(ctx().settings.lastProjectName, "Other");
 }
 
+// The save that failed is told, naming the file that could not be written.
+QStringList failedSaveOf(const QString& path) {
+    return {"speak: FAILED TO SAVE THE PROJECT",
+            "error: FAILED TO SAVE THE PROJECT " + QDir::toNativeSeparators(path) + "!"};
+}
+
 TEST_F(ProjectCommandsTest, OpenKeepsTheProjectWhenTheSaveAskedForFails) {
     openSample("Board");
     modify();
     project().ProjectFolder = root() + "missing/";
     port().answers = {Answer::Yes};
     OpenProject(ctx());
-    EXPECT_EQ(port().calls, QStringList{"ask2: Save Changes To Current Project??"} + kRefresh);
+    EXPECT_EQ(port().calls, QStringList{"ask2: Save Changes To Current Project??"} +
+                                failedSaveOf(root() + "missing/Board.Corvane") + kRefresh);
     EXPECT_TRUE(project().ProjectOpen);
     EXPECT_TRUE(project().ProjectModified);
 }
@@ -300,7 +307,8 @@ TEST_F(ProjectCommandsTest, CloseAsksAboutChangesAndStaysOpenWhenTheSaveFails) {
     project().ProjectFolder = root() + "missing/";
     port().answers = {Answer::Yes};
     CloseProject(ctx());
-    EXPECT_EQ(port().calls, QStringList{"ask2: Save Changes To Current Project?"} + kRefresh);
+    EXPECT_EQ(port().calls, QStringList{"ask2: Save Changes To Current Project?"} +
+                                failedSaveOf(root() + "missing/Board.Corvane") + kRefresh);
     EXPECT_TRUE(project().ProjectOpen);
     EXPECT_EQ(project().PartCount(), 3);
     EXPECT_FALSE(ctx().settings.lastProjectName.isEmpty());
