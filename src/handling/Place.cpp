@@ -43,6 +43,11 @@ void emptyNozzle(CycleState& cycle) {
     cycle.HeldMeasured = false;
 }
 
+// True once the part is down at board height: let go there now, by the refresh after an
+// emergency stop, or by RESET when the controller stopped answering, it stays on its pad.
+// Counted as not placed, a run resumed after a stop during the release or the rise would
+// place it a second time. A rise that fails leaves the nozzle down, and the next move (the
+// homing after RESET included) raises it first.
 bool putDown(ProgramContext& context, const PlaceTarget& target) {
     const MachineSettings& settings = context.settings;
     const double safeZ = -settings.homeZ;
@@ -57,10 +62,10 @@ bool putDown(ProgramContext& context, const PlaceTarget& target) {
         context.cnc.SetBlowOutput(true);
         Delay(context, settings.blowDelay);
     }
-    const bool risen = MoveBoardRelativeWithNozzleProtection(context, target.x, target.y, safeZ,
-                                                             target.a, target.speed);
+    MoveBoardRelativeWithNozzleProtection(context, target.x, target.y, safeZ, target.a,
+                                          target.speed);
     context.cnc.SetBlowOutput(false);
-    return risen;
+    return true;
 }
 
 }  // namespace
@@ -88,7 +93,9 @@ bool PlacePart(ProgramContext& context, int part) {
     }
     if (placed) {
         CycleState& cycle = context.cycle;
-        emptyNozzle(cycle);
+        if (!context.cnc.OutputState[OutputVacuum]) {
+            emptyNozzle(cycle);  // else held on its pad until RESET switches the vacuum off
+        }
         cycle.PickCorrectionX = 0;
         cycle.PickCorrectionY = 0;
         cycle.PickCorrectionA = 0;

@@ -5,9 +5,11 @@ struct ProgramContext;
 // Puts the held part down at part `part` (1-based) of the current board: its position plus
 // the nozzle offset, the fiducial correction (offset times factor) and the pick corrections,
 // lowered to the board height less the part's height plus "Place Z Push", then released and
-// blown off. True when the part is down and the nozzle up again: the nozzle is then empty and
-// the corrections zero. A failed move keeps the part held. The machine settings are saved on
-// every exit.
+// blown off. True when the part is down at board height, the nozzle is then empty (unless the
+// controller stopped answering and the vacuum stayed on: held there until RESET) and the
+// corrections zero; the nozzle rises, or, after a stop or a controller fault, stays down until
+// the next move raises it. A failed move on the way keeps the part held. The machine settings
+// are saved on every exit.
 bool PlacePart(ProgramContext& context, int part);
 
 // Drops the held part into the reject tray of `feeder` (1-based): its tray when that is 1..5,

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -35,6 +36,13 @@ void copyFolder(const QString& from, const QString& to) {
 constexpr int kHandlingOutputs = 8 | 16 | 32 | 64;  // actuator, vacuum, blow, dispenser
 
 }  // namespace
+
+QString ScratchTemplate() {
+    const QFileInfo memory("/dev/shm");
+    const QString root =
+        memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath();
+    return root + "/corvane-faults-XXXXXX";
+}
 
 QByteArray FileBytes(const QString& path) {
     QFile file(path);

@@ -51,6 +51,10 @@ QByteArray FileBytes(const QString& path);
 bool SettingsFileWhole(const QString& path);
 bool ProjectFileWhole(const QString& path);
 
+// Where scratch disks go: memory where the system offers it. Every save commits to the disk,
+// and a run saves after each part: on a shared disk thousands of runs would wait for it.
+QString ScratchTemplate();
+
 // The program's context on the simulated world: the simulator in instant mode with its built-in
 // world, virtual time on a budget, the program's own cameras on the simulator's, and the demo
 // machine on a scratch disk: its machine settings in a settings store there, its system
@@ -77,7 +81,7 @@ public:
     QString projectFilePath() const;
     QString diskPath(const QString& name) const { return disk.filePath(name); }
 
-    QTemporaryDir disk;
+    QTemporaryDir disk{ScratchTemplate()};
     BudgetClock clock;
     FaultPort port;
     ProgramContext context{clock, port};
