@@ -209,10 +209,9 @@ void saveTrayPosition(ProgramContext& context) {
     ProjectState& project = context.project;
     const bool saved =
         SaveProject(project, context.settings, project.ProjectFolder, project.ProjectName);
-    if (ReportSave(context, saved, "PROJECT",
-                   ProjectFilePath(project.ProjectFolder, project.ProjectName))) {
-        project.ProjectModified = false;
-    }
+    // Not on disk, the pocket is a change the close question must still offer to save.
+    project.ProjectModified = !ReportSave(
+        context, saved, "PROJECT", ProjectFilePath(project.ProjectFolder, project.ProjectName));
 }
 
 void announcePendingRefill(ProgramContext& context) {
