@@ -44,6 +44,12 @@ QString ScratchTemplate() {
     return root + "/corvane-faults-XXXXXX";
 }
 
+bool IsMotion(const SimCommand& command) {
+    return command.name == "MotrixLinearMove" || command.name == "MotrixRapidMove" ||
+           command.name == "MotrixHome" || command.name == "MotrixIndexMove" ||
+           command.name == "MotrixQuadrantArcMoveCW" || command.name == "MotrixQuadrantArcMoveCCW";
+}
+
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

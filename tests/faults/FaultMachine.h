@@ -44,6 +44,9 @@ public:
     QStringList dialogs() const;
 };
 
+// A command that sets an axis moving.
+bool IsMotion(const SimCommand& command);
+
 // The file at `path` as it is on disk; empty when missing.
 QByteArray FileBytes(const QString& path);
 // Whole files: each reads back into a model that writes the very same bytes, so a file cut

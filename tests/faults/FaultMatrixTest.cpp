@@ -206,6 +206,8 @@ public:
 
     // The log's length when the emergency stop was pressed; none when it was not.
     std::optional<std::size_t> stopPressedAt() const { return stopPressedAt_; }
+    // The outputs a fault must not leave on, right after the press.
+    int outputsAfterStop() const { return outputsAfterStop_; }
 
     // The cause put right: the controller answers, the cameras deliver, the snaps are back,
     // the disk has room.
@@ -239,7 +241,8 @@ private:
         machine_.port.onProcessEvents = [this, round] {
             if (machine_.port.eventRounds == round) {
                 stopPressedAt_ = machine_.sim.commands().size();
-                PressEmergencyStop(machine_.context);
+                PressEmergencyStop(machine_.context);  // its refresh switches the outputs off
+                outputsAfterStop_ = machine_.handlingOutputs();
             }
         };
     }
@@ -338,12 +341,8 @@ private:
     std::optional<std::function<std::unique_ptr<QSettings>()>> savedStore_;
     bool projectBlocked_ = false;
     std::optional<std::size_t> stopPressedAt_;
+    int outputsAfterStop_ = -1;
 };
-
-bool isMotion(const SimCommand& command) {
-    return command.name == "MotrixLinearMove" || command.name == "MotrixRapidMove" ||
-           command.name == "MotrixHome" || command.name == "MotrixIndexMove";
-}
 
 struct Cell {
     std::size_t sequence;
@@ -406,12 +405,13 @@ void FaultMatrixTest::expectOneClearMessage(const SequenceRun& run, const Sequen
 // went off at the refresh that followed.
 void FaultMatrixTest::expectStopped(const FaultMachine& machine, const Injection& injection) {
     ASSERT_TRUE(injection.stopPressedAt().has_value());
+    EXPECT_EQ(injection.outputsAfterStop(), 0);
     EXPECT_TRUE(machine.cnc.EmergencyStop);
     EXPECT_FALSE(machine.context.cycle.running());
     EXPECT_FALSE(machine.context.cycle.PauseRequested);
     const std::vector<SimCommand> log = machine.sim.commands();
     for (std::size_t at = *injection.stopPressedAt(); at < log.size(); ++at) {
-        EXPECT_FALSE(isMotion(log[at])) << log[at];
+        EXPECT_FALSE(IsMotion(log[at])) << log[at];
     }
     EXPECT_EQ(machine.handlingOutputs(), 0);
 }
