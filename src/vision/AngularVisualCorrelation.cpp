@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int kHalfTurn = 180;  // degrees
+
 // One trial angle, relative to the base angle, and what the position search found at it:
 // the score and the offset in full-resolution pixels (Y up) of the turned image.
 struct AngleTrial {
@@ -205,7 +207,9 @@ bool AngularVisualCorrelation(const VisionContext& vision, double angle, int enl
                        session.active() ? 1 : searchThreads(vision.threads));
 
     const double step = angleStep(factor, reference->Width);
-    const int limit = settings.uplookingCameraAngleTestLimit;
+    // Past half a turn either way the sweep would only try again angles it has tried; a limit
+    // beyond that (a damaged settings file, a typing slip) would ask for billions of trials.
+    const int limit = std::min(settings.uplookingCameraAngleTestLimit, kHalfTurn);
     AngleBest best;
     AngleTrial last =
         search.run(coarseTrials(angleStepCount(limit, step), step), angle, factor, state, best);
