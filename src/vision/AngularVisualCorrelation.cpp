@@ -207,9 +207,10 @@ bool AngularVisualCorrelation(const VisionContext& vision, double angle, int enl
                        session.active() ? 1 : searchThreads(vision.threads));
 
     const double step = angleStep(factor, reference->Width);
-    // Past half a turn either way the sweep would only try again angles it has tried; a limit
-    // beyond that (a damaged settings file, a typing slip) would ask for billions of trials.
-    const int limit = std::min(settings.uplookingCameraAngleTestLimit, kHalfTurn);
+    // The sweep reaches at most half a turn either way: past that it would only try again
+    // angles it has tried. A limit out of 0..180 (a damaged settings file, a typing slip) asked
+    // for billions of trials, or for none, and then took a result from an empty list.
+    const int limit = std::clamp(settings.uplookingCameraAngleTestLimit, 0, kHalfTurn);
     AngleBest best;
     AngleTrial last =
         search.run(coarseTrials(angleStepCount(limit, step), step), angle, factor, state, best);

@@ -98,6 +98,16 @@ TEST(AngularCorrelationTest, LimitBeyondHalfATurnSearchesAsHalfATurn) {
     EXPECT_EQ(search(std::numeric_limits<int>::max()), halfTurn);
 }
 
+// A limit below zero sweeps nothing; the search fails instead of reading an empty trial list.
+TEST(AngularCorrelationTest, NegativeLimitFindsNothing) {
+    VisionBench bench;
+    bench.settings.uplookingCameraAngleTestLimit = -194;
+    bench.state.ImageReference = texture(100, 100, 101);
+    bench.state.ImageUplooking = partFrame(*bench.state.ImageReference, 0);
+    EXPECT_FALSE(AngularVisualCorrelation(bench.context(), -6, 6));
+    EXPECT_EQ(bench.state.VisionAngle, 0);
+}
+
 // The search turns the frame by the base angle plus each trial angle; what it finds there is
 // turned back by both, so the offset is the part's own in the camera image, in mm, mirrored.
 // A search that fails shows the last trial's offset the same way in its result line.
