@@ -4,11 +4,17 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6
             qt6-declarative-dev qt6-speech-flite-plugin qt6-qpa-plugins libgtest-dev \
             libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+# Only `make fuzz` needs these: clang with libFuzzer and the sanitizer runtimes, and
+# llvm-symbolizer for readable reports.
+FUZZ_PACKAGES := clang libclang-rt-14-dev llvm
+FUZZ_DIR := build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test bench format clean
+.PHONY: deps fuzz-deps configure build run test bench fuzz format clean
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# $(call install_missing,PACKAGES): installs those of the Debian packages that are missing.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -16,6 +22,13 @@ deps:
 	  $(SUDO) apt-get update && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+fuzz-deps:
+	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
 
 configure: deps
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -32,8 +45,15 @@ test: build
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
+# Every reader's fuzzing harness for FUZZ_SECONDS each, in a clang build of its own.
+fuzz: fuzz-deps
+	@[ -f $(FUZZ_DIR)/build.ninja ] || cmake -S . -B $(FUZZ_DIR) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON
+	cmake --build $(FUZZ_DIR) --target fuzzers
+	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR)
