@@ -2,15 +2,22 @@
 BUILD_DIR := build
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6-speech-dev \
             qt6-declarative-dev qt6-speech-flite-plugin qt6-qpa-plugins libgtest-dev \
-            libgmock-dev libbenchmark-dev
+            libgmock-dev libbenchmark-dev nlohmann-json3-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+SANITIZE_DIR := build-sanitize
+# The sanitizers' settings for the sanitized programs, their test listing and their runs.
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/sanitize/lsan.supp \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/sanitize/ubsan.supp
+
 # Only `make fuzz` needs these: clang with libFuzzer and the sanitizer runtimes, and
 # llvm-symbolizer for readable reports.
 FUZZ_PACKAGES := clang libclang-rt-14-dev llvm
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps fuzz-deps configure build run test bench fuzz format clean
+.PHONY: deps fuzz-deps configure build run test bench sanitize fuzz format clean
 
 # $(call install_missing,PACKAGES): installs those of the Debian packages that are missing.
 define install_missing
@@ -45,6 +52,14 @@ test: build
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
+# Every program and test built with AddressSanitizer and UndefinedBehaviorSanitizer in its own
+# folder, then every test run; any report fails the run.
+sanitize: deps
+	@[ -f $(SANITIZE_DIR)/build.ninja ] || cmake -S . -B $(SANITIZE_DIR) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE=ON
+	$(SANITIZE_ENV) cmake --build $(SANITIZE_DIR)
+	$(SANITIZE_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
+
 # Every reader's fuzzing harness for FUZZ_SECONDS each, in a clang build of its own.
 fuzz: fuzz-deps
 	@[ -f $(FUZZ_DIR)/build.ninja ] || cmake -S . -B $(FUZZ_DIR) -G Ninja \
@@ -56,4 +71,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

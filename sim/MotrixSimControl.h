@@ -1,7 +1,8 @@
 #pragma once
 
-// Entry points of the simulated controller beyond the vendor's, for tests and tools. They are
-// not logged and take the same lock as the controller calls.
+// Entry points of the simulated controller beyond the vendor's, for the program's cameras, tests
+// and tools. They are not logged and take the same lock as the controller calls; a camera frame
+// holds it only to copy what the frame shows and renders after releasing it.
 
 #include <cstdint>
 
@@ -24,6 +25,26 @@ MOTRIX_EXPORT void MotrixSimPhysicalPosition(std::int32_t* x, std::int32_t* y, s
 // The controller's step counters, read without a position poll.
 MOTRIX_EXPORT void MotrixSimCounters(std::int32_t* x, std::int32_t* y, std::int32_t* z,
                                      std::int32_t* a);
+
+// Cameras: 0 = down-looking, 1 = up-looking. 1 when the camera exists, with its frame size.
+MOTRIX_EXPORT int MotrixSimCameraSize(int camera, int* width, int* height);
+// Renders the camera's current view into `pixels` (width * height 0xAARRGGBB values, rows top
+// to bottom, width and height as MotrixSimCameraSize gives). 1 on success; 0 when the camera
+// does not exist, the size differs, or a "no frame" fault is injected.
+MOTRIX_EXPORT int MotrixSimCameraFrame(int camera, std::uint32_t* pixels, int width, int height);
+
+// Puts a fresh world on the table: the world file text `json`, used as it is, or with null the
+// configured world again (its world file or the built-in world, with the configuration's
+// errors). The machine stays as it is. 1 on success; 0 with the reason copied into `error`
+// (NUL-terminated, cut to `errorSize`), the world in use staying as it was.
+MOTRIX_EXPORT int MotrixSimLoadWorld(const char* json, char* error, int errorSize);
+// JSON reports (sim/README.md), copied like MotrixSimCommandLog: the world in use as a world
+// file; every dropped part and where it counts; the true state of nozzle, part, boards and
+// feeders; the true target of every pad. Each returns the size it needs, terminator included.
+MOTRIX_EXPORT int MotrixSimWorldJson(char* buffer, int size);
+MOTRIX_EXPORT int MotrixSimDropRecord(char* buffer, int size);
+MOTRIX_EXPORT int MotrixSimWorldState(char* buffer, int size);
+MOTRIX_EXPORT int MotrixSimPadTargets(char* buffer, int size);
 }
 
 // X(name): every test-control entry point.
@@ -33,4 +54,11 @@ MOTRIX_EXPORT void MotrixSimCounters(std::int32_t* x, std::int32_t* y, std::int3
     X(MotrixSimClearLog)                \
     X(MotrixSimOutputs)                 \
     X(MotrixSimPhysicalPosition)        \
-    X(MotrixSimCounters)
+    X(MotrixSimCounters)                \
+    X(MotrixSimCameraSize)              \
+    X(MotrixSimCameraFrame)             \
+    X(MotrixSimLoadWorld)               \
+    X(MotrixSimWorldJson)               \
+    X(MotrixSimDropRecord)              \
+    X(MotrixSimWorldState)              \
+    X(MotrixSimPadTargets)

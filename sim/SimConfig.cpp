@@ -61,6 +61,26 @@ bool parseValue(std::string_view text, Number& value) {
     return error == std::errc() && stop == end && !text.empty();
 }
 
+bool parseValue(std::string_view text, std::string& value) {
+    value = std::string(text);
+    return true;
+}
+
+bool parseValue(std::string_view text, std::vector<MissingPart>& value) {
+    return parseMissingParts(text, value);
+}
+
+// One "F" or "F:P" entry, both numbers 1 or more.
+bool parseMissingPart(std::string_view text, MissingPart& part) {
+    const std::size_t colon = text.find(':');
+    if (!parseValue(trimmed(text.substr(0, colon)), part.feeder) || part.feeder < 1) {
+        return false;
+    }
+    part.pocket = 0;
+    return colon == std::string_view::npos ||
+           (parseValue(trimmed(text.substr(colon + 1)), part.pocket) && part.pocket >= 1);
+}
+
 template <typename Value>
 Setter field(Value SimConfig::*member) {
     return [member](SimConfig& config, std::string_view text) {
@@ -69,6 +89,18 @@ Setter field(Value SimConfig::*member) {
             return false;
         }
         config.*member = value;
+        return true;
+    };
+}
+
+template <typename Value>
+Setter errorField(std::optional<Value> WorldErrorOverrides::*member) {
+    return [member](SimConfig& config, std::string_view text) {
+        Value value{};
+        if (!parseValue(text, value)) {
+            return false;
+        }
+        config.worldErrors.*member = std::move(value);
         return true;
     };
 }
@@ -96,6 +128,18 @@ const std::vector<Key>& keys() {
             {"fault_refuse_motion", field(&SimConfig::faultRefuseMotion)},
             {"firmware_version", field(&SimConfig::firmwareVersion)},
             {"log_limit", field(&SimConfig::logLimit)},
+            {"world", field(&SimConfig::worldFile)},
+            {"seed", errorField(&WorldErrorOverrides::seed)},
+            {"board_offset_x", errorField(&WorldErrorOverrides::boardOffsetX)},
+            {"board_offset_y", errorField(&WorldErrorOverrides::boardOffsetY)},
+            {"board_rotation", errorField(&WorldErrorOverrides::boardRotation)},
+            {"home_switch_error_x", errorField(&WorldErrorOverrides::homeSwitchErrorX)},
+            {"home_switch_error_y", errorField(&WorldErrorOverrides::homeSwitchErrorY)},
+            {"pick_jitter_mm", errorField(&WorldErrorOverrides::pickJitterMm)},
+            {"pick_jitter_deg", errorField(&WorldErrorOverrides::pickJitterDeg)},
+            {"missing", errorField(&WorldErrorOverrides::missing)},
+            {"camera_down_no_frame", errorField(&WorldErrorOverrides::downCameraNoFrame)},
+            {"camera_up_no_frame", errorField(&WorldErrorOverrides::upCameraNoFrame)},
         };
         static constexpr std::string_view kAxisNames = "xyza";
         for (int axis = 0; axis < kAxisCount; ++axis) {
@@ -160,6 +204,36 @@ void applyConfigFile(SimConfig& config, const char* path, std::vector<std::strin
 }
 
 }  // namespace
+
+bool parseMissingParts(std::string_view text, std::vector<MissingPart>& parts) {
+    std::vector<MissingPart> read;
+    text = trimmed(text);
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        MissingPart part;
+        if (!parseMissingPart(trimmed(text.substr(0, comma)), part)) {
+            return false;
+        }
+        read.push_back(part);
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(comma + 1);
+        if (trimmed(text).empty()) {
+            return false;  // a trailing comma leaves an empty entry
+        }
+    }
+    parts = std::move(read);
+    return true;
+}
+
+std::string missingPartText(const MissingPart& part) {
+    std::string text = std::to_string(part.feeder);
+    if (part.pocket > 0) {
+        text += ':' + std::to_string(part.pocket);
+    }
+    return text;
+}
 
 std::vector<std::string> applySimConfigText(SimConfig& config, std::string_view text) {
     std::vector<std::string> problems;

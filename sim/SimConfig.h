@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,37 @@ using Steps = std::array<std::int32_t, kAxisCount>;
 enum class TimeMode {
     RealTime,  // a motion takes its distance over its speed in wall-clock time
     Instant,   // a motion completes at the next position poll
+};
+
+// A part that the world leaves out: pocket `pocket` (1-based) of feeder `feeder` (1-based), or
+// every pocket of the feeder when `pocket` is 0. Written "F:P" or "F".
+struct MissingPart {
+    int feeder = 0;
+    int pocket = 0;
+
+    bool operator==(const MissingPart&) const = default;
+};
+
+// Reads a comma-separated list of missing parts ("2:3, 5"); false on any unusable entry.
+bool parseMissingParts(std::string_view text, std::vector<MissingPart>& parts);
+std::string missingPartText(const MissingPart& part);
+
+// Injected world errors given by the configuration; each one that is set replaces the world
+// file's value.
+struct WorldErrorOverrides {
+    std::optional<std::uint64_t> seed;
+    std::optional<double> boardOffsetX;  // mm
+    std::optional<double> boardOffsetY;
+    std::optional<double> boardRotation;     // degrees
+    std::optional<double> homeSwitchErrorX;  // mm
+    std::optional<double> homeSwitchErrorY;
+    std::optional<double> pickJitterMm;   // largest offset of a picked part from the nozzle axis
+    std::optional<double> pickJitterDeg;  // largest turn of a picked part
+    std::optional<std::vector<MissingPart>> missing;
+    std::optional<bool> downCameraNoFrame;
+    std::optional<bool> upCameraNoFrame;
+
+    bool operator==(const WorldErrorOverrides&) const = default;
 };
 
 // The simulator's own settings. Physical positions are in steps in the machine's fixed
@@ -31,6 +63,8 @@ struct SimConfig {
     Steps powerUpPosition = {300, 200, 50, 100};
     double firmwareVersion = 3.1;
     std::size_t logLimit = 100000;  // lines kept in the command log
+    std::string worldFile;          // empty: the built-in world
+    WorldErrorOverrides worldErrors;
 
     bool operator==(const SimConfig&) const = default;
 };

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <iostream>
 
+#include "WorldJson.h"
+
 namespace motrix_sim {
 namespace {
 
@@ -11,22 +13,55 @@ double steadySeconds() {
         .count();
 }
 
-SimConfig environmentConfig() {
+struct EnvironmentSetup {
+    SimConfig config;
+    World world;
+};
+
+EnvironmentSetup environmentSetup() {
     std::vector<std::string> problems;
     SimConfig config = simConfigFromEnvironment(problems);
+    World world = configuredWorld(config, problems);
     reportProblems(problems);
-    return config;
+    return {std::move(config), std::move(world)};
 }
 
 }  // namespace
 
-Simulator::Simulator(const SimConfig& config)
-    : machine_(config, steadySeconds), log_(config.logLimit) {}
+Simulator::Simulator(const SimConfig& config, World world)
+    : config_(config),
+      machine_(config, steadySeconds),
+      log_(config.logLimit),
+      world_(std::move(world), config.homeSwitch) {}
 
-void Simulator::configure(const SimConfig& config) {
+void Simulator::configure(const SimConfig& config, World world) {
     std::lock_guard lock(mutex_);
+    config_ = config;
     machine_ = VirtualMachine(config, steadySeconds);
     log_ = CommandLog(config.logLimit);
+    world_ = SimWorld(std::move(world), config.homeSwitch);
+}
+
+void Simulator::loadWorld(World world) {
+    std::lock_guard lock(mutex_);
+    world_ = SimWorld(std::move(world), config_.homeSwitch);
+    observeWorld();
+}
+
+SimConfig Simulator::config() {
+    std::lock_guard lock(mutex_);
+    return config_;
+}
+
+FrameJob Simulator::frameJob(int camera) {
+    std::lock_guard lock(mutex_);
+    return world_.frameJob(camera, observeWorld());
+}
+
+HeadPose Simulator::observeWorld() {
+    const HeadPose pose = world_.poseFromSteps(machine_.physicalPosition());
+    world_.observe(pose, machine_.outputs());
+    return pose;
 }
 
 std::string Simulator::logText() {
@@ -40,7 +75,10 @@ void Simulator::clearLog() {
 }
 
 Simulator& simulator() {
-    static Simulator instance(environmentConfig());
+    static Simulator instance = [] {
+        EnvironmentSetup setup = environmentSetup();
+        return Simulator(setup.config, std::move(setup.world));
+    }();
     return instance;
 }
 

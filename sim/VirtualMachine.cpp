@@ -202,6 +202,9 @@ std::uint8_t VirtualMachine::setOutput(int mask, bool on) {
     if (mask == 0 || !validOutputs(mask)) {
         return kStatusRefused;
     }
+    if (stopped_ && on) {
+        return kStatusRefusedUnderStop;
+    }
     outputs_ = on ? (outputs_ | mask) : (outputs_ & ~mask);
     return kStatusAccepted;
 }
@@ -212,6 +215,9 @@ std::uint8_t VirtualMachine::setOutputsImmediate(int outputs) {
     }
     if (!validOutputs(outputs)) {
         return kStatusRefused;
+    }
+    if (stopped_ && (outputs & ~outputs_) != 0) {
+        return kStatusRefusedUnderStop;
     }
     outputs_ = outputs;
     return kStatusAccepted;

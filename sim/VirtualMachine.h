@@ -40,9 +40,10 @@ public:
     std::uint8_t pause();
     std::uint8_t resume();
     std::uint8_t endCurrentMove();
-    // Stops and refuses motion until the next reset.
+    // Stops and refuses motion and switching outputs on until the next reset.
     std::uint8_t emergencyStop();
 
+    // Under the stop an output may still be switched off, never on.
     std::uint8_t setOutput(int mask, bool on);
     std::uint8_t setOutputsImmediate(int outputs);
     // Bit per axis (bit 0 X .. bit 3 A), set while the axis sits at its home switch.

@@ -22,19 +22,20 @@ bool Initialise(ProgramContext& context) {
     return ready;
 }
 
-void StartUpController(ProgramContext& context) {
+bool StartUpController(ProgramContext& context) {
     MotrixCNC& cnc = context.cnc;
     cnc.ControllerReady = false;
     cnc.InitialiseController();
     if (!cnc.ControllerFound) {
-        Fail(context, "FAILED TO LOCATE CNC CONTROLLER");
-    } else if (!cnc.ControllerReady) {
-        Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
-    } else if (cnc.EmergencyStop) {
-        Fail(context, "EMERGENCY STOP");
-    } else {
-        Home(context);
+        return Fail(context, "FAILED TO LOCATE CNC CONTROLLER");
     }
+    if (!cnc.ControllerReady) {
+        return Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
+    }
+    if (cnc.EmergencyStop) {
+        return Fail(context, "EMERGENCY STOP");
+    }
+    return Home(context);
 }
 
 void PressEmergencyStop(ProgramContext& context) {
@@ -44,7 +45,7 @@ void PressEmergencyStop(ProgramContext& context) {
     context.port.updateButtons();
 }
 
-void PressReset(ProgramContext& context) {
+bool PressReset(ProgramContext& context) {
     OperatorPort& port = context.port;
     endRun(context.cycle);
     context.SelectedCamera = 0;
@@ -52,10 +53,11 @@ void PressReset(ProgramContext& context) {
     context.cnc.EmergencyStop = false;
     port.updateStatus();
     port.processEvents();
+    bool homed = false;
     if (Initialise(context)) {
         port.updateStatus();
         port.processEvents();
-        Home(context);
+        homed = Home(context);
     } else if (context.cnc.ControllerFound) {
         Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
     } else {
@@ -63,6 +65,7 @@ void PressReset(ProgramContext& context) {
     }
     port.updateStatus();
     port.updateButtons();
+    return homed;
 }
 
 void SwitchOffOutputsUnderStop(ProgramContext& context) {
@@ -90,4 +93,5 @@ void SwitchOutputsOff(ProgramContext& context) {
     cnc.SetVacuumOutput(false);
     cnc.SetBlowOutput(false);
     cnc.SetDispenserOutput(false);
+    cnc.SetYAlignOutput(false);
 }

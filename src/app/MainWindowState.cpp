@@ -1,6 +1,7 @@
 #include "app/MainWindowState.h"
 
 #include "context/ProgramContext.h"
+#include "project/BoardOrigin.h"
 #include "settings/NumberText.h"
 #include "windowkit/DisplayLength.h"
 
@@ -69,7 +70,7 @@ std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& contex
     const bool open = project.ProjectOpen;
     const bool running = cycle.running();
     const int parts = project.PartCount();
-    const int boards = project.BoardCountX * project.BoardCountY;
+    const long long boards = BoardCount(project);
     const bool partChosen = project.CurrentPart >= 1 && project.CurrentPart <= parts;
     return {
         {"ButtonReset", !usable},

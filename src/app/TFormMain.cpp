@@ -10,17 +10,28 @@
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
 #include "context/SettingsPersistence.h"
+#include "handling/TFormConfirmNozzleSelection.h"
+#include "handling/TFormNozzleChanger.h"
+#include "handling/TFormNozzleOffset.h"
 #include "handling/TFormRejectTray.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
+#include "motion/TFormCNCSettings.h"
+#include "motion/TFormHomeSettings.h"
 #include "project/BoardControlsWidget.h"
 #include "project/BoardOrigin.h"
+#include "project/DemoProject.h"
 #include "project/PanelControlsWidget.h"
 #include "project/PartDetailsWidget.h"
 #include "project/ProjectCommands.h"
 #include "project/TFormImportPlaceFile.h"
 #include "project/TFormNewProject.h"
 #include "ui_TFormMain.h"
+#include "vision/CameraSet.h"
+#include "vision/LiveVideoWidget.h"
+#include "vision/TFormCreateSnap.h"
+#include "vision/TFormVisionSettings.h"
+#include "vision/TFormVisionTest.h"
 #include "windowkit/JogPanelWidget.h"
 
 namespace {
@@ -66,17 +77,40 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     ui_->setupUi(this);
     context_.openSettingsStore = std::move(openStore);
     context_.cnc.attach(std::move(api));
+    cameras_ = std::make_unique<CameraSet>(CameraSet::ProvidersFor(context_.cnc.api()));
+    context_.cameras = cameras_.get();
     ui_->ButtonEmergencyStop->setIcon(emergencyStopIcon());
     TimerStartup->setObjectName("TimerStartup");
     TimerStartup->setInterval(1000);
     TimerStartup->setSingleShot(true);
     connect(TimerStartup, &QTimer::timeout, this, &TFormMain::startUp);
+    FormCNCSettings = new TFormCNCSettings(context_, this);
+    FormNozzleChanger = new TFormNozzleChanger(context_, this);
+    FormHomeSettings = new TFormHomeSettings(
+        context_,
+        [this](const TBitmap32& frame, const QString& path) {
+            return FormCreateSnap->CreateSpecialSnap(frame, path);
+        },
+        this);
     FormRejectTray = new TFormRejectTray(context_, this);
     FormImportPlaceFile = new TFormImportPlaceFile(context_, this);
     FormNewProject = new TFormNewProject(context_, this);
+    FormNozzleOffset = new TFormNozzleOffset(context_, this);
+    FormConfirmNozzleSelection = new TFormConfirmNozzleSelection(context_, this);
     addJogPanel();
     addProjectPanels();
+    addVisionWindows();
     connectControls();
+}
+
+void TFormMain::addVisionWindows() {
+    FormCreateSnap = new TFormCreateSnap(context_, this);
+    LiveVideo = new LiveVideoWidget(context_, *cameras_, *FormCreateSnap, centralWidget());
+    ui_->LayoutColumns->addWidget(LiveVideo, 2);
+    FormVisionSettings = new TFormVisionSettings(
+        context_, *cameras_, [this] { LiveVideo->UpdateVideoGridRulers(); }, this);
+    FormVisionTest = new TFormVisionTest(this);
+    context_.visionTestDisplay = FormVisionTest;
 }
 
 void TFormMain::addProjectPanels() {
@@ -149,8 +183,17 @@ void TFormMain::connectControls() {
             updateButtons();
         }
     });
+    connect(ui_->CNC1, &QAction::triggered, this, [this] { runSettingsWindow(*FormCNCSettings); });
+    connect(ui_->Home1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormHomeSettings); });
+    connect(ui_->NozzleChanger1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormNozzleChanger); });
+    connect(ui_->NozzleOffset1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormNozzleOffset); });
     connect(ui_->RejectTray1, &QAction::triggered, this,
             [this] { runSettingsWindow(*FormRejectTray); });
+    connect(ui_->Vision1, &QAction::triggered, this,
+            [this] { runSettingsWindow(*FormVisionSettings); });
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -168,9 +211,17 @@ void TFormMain::formShow() {
     context_.project.ProjectName.clear();
     context_.project.ProjectFolder.clear();
     SetUpProjectFolders(context_);
+    const bool firstStart = IsFirstStart(context_);
     LoadMachineSettings(context_);
+    if (firstStart) {
+        InstallDemoProject(context_, ":/demo");
+    }
     context_.DisplayMetric = true;
+    context_.vision.ImageDownlooking = createImage(800, 600);
+    context_.vision.ImageUplooking = createImage(800, 600);
     context_.SelectedCamera = 0;
+    LiveVideo->UpdateCameraSelection();
+    LiveVideo->UpdateVideoGridRulers();
     ReopenLastProject(context_);  // refreshes the part list, status and buttons
     SystemStarted = true;
     TimerStartup->start();
@@ -178,9 +229,14 @@ void TFormMain::formShow() {
 
 void TFormMain::startUp() {
     TimerStartup->stop();
+    FormVisionSettings->StartCameras();
     StartUpController(context_);
+    if (context_.settings.nozzleChangerEnabled) {
+        FormConfirmNozzleSelection->exec();
+    }
     updateStatus();
     updateButtons();
+    LiveVideo->UpdateVideoGridRulers();
     if (context_.project.ProjectOpen) {
         if (QWidget* partList = centralWidget()->findChild<QWidget*>("ListBoxPartList")) {
             partList->setFocus();
@@ -201,6 +257,7 @@ void TFormMain::updateStatus() {
     ui_->LabelZ->setText(readout.z);
     ui_->LabelA->setText(readout.a);
     ui_->LabelNozzle->setText(NozzleText(context_));
+    ui_->LabelVisionResult->setText(context_.vision.VisionResultText);
     for (MainWindowPanel* panel : panels_) {
         panel->refreshStatus();
     }
@@ -208,6 +265,7 @@ void TFormMain::updateStatus() {
 
 void TFormMain::updateButtons() {
     SwitchOffOutputsUnderStop(context_);
+    LiveVideo->UpdateCameraSelection();
     applyEnabledStates();
     applyProjectVisibility();
     setWindowTitle(WindowTitle(context_));
@@ -281,6 +339,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     TimerStartup->stop();
     SwitchOutputsOff(context_);
     saveMachineSettings();
+    cameras_->WCameraDown.SetActive(false);
+    cameras_->WCameraUp.SetActive(false);
     context_.cnc.Shutdown();
     event->accept();
 }

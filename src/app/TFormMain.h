@@ -14,11 +14,21 @@
 namespace Ui {
 class TFormMain;
 }
+class CameraSet;
+class LiveVideoWidget;
 class QDialog;
 class QTimer;
+class TFormCNCSettings;
+class TFormConfirmNozzleSelection;
+class TFormCreateSnap;
+class TFormHomeSettings;
 class TFormImportPlaceFile;
 class TFormNewProject;
+class TFormNozzleChanger;
+class TFormNozzleOffset;
 class TFormRejectTray;
+class TFormVisionSettings;
+class TFormVisionTest;
 
 // The main window: status and position read-outs, the machine buttons, the menus, and the
 // panels of the later subsystems. It is the program's operator port.
@@ -65,6 +75,7 @@ private:
     void connectControls();
     void addJogPanel();
     void addProjectPanels();
+    void addVisionWindows();
     // Park and Go To Camera: a nozzle-protected home-relative move with the up camera shown.
     void moveToFixedPosition(double x, double y, double z);
     void applyEnabledStates();
@@ -73,13 +84,23 @@ private:
     void CheckBoxMetricClick(bool checked);
 
     ProgramContext context_;
+    std::unique_ptr<CameraSet> cameras_;  // WCameraDown and WCameraUp, for the whole run
     std::unique_ptr<Ui::TFormMain> ui_;
     TFormMainDialogs dialogs_;
     OperatorPort* people_;
     QTimer* TimerStartup;
+    TFormCNCSettings* FormCNCSettings;
+    TFormNozzleChanger* FormNozzleChanger;
+    TFormHomeSettings* FormHomeSettings;
     TFormRejectTray* FormRejectTray;
+    TFormNozzleOffset* FormNozzleOffset;
+    TFormConfirmNozzleSelection* FormConfirmNozzleSelection;
     TFormImportPlaceFile* FormImportPlaceFile;
     TFormNewProject* FormNewProject;
+    TFormCreateSnap* FormCreateSnap;
+    TFormVisionSettings* FormVisionSettings;
+    TFormVisionTest* FormVisionTest;
+    LiveVideoWidget* LiveVideo;
     bool SystemStarted = false;
     bool shownOnce_ = false;
     int settingsWindowsOpen_ = 0;

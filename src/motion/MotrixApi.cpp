@@ -26,3 +26,7 @@ std::shared_ptr<const MotrixApi> MotrixApi::Bind(const QString& path, QString* e
     }
     return api;
 }
+
+QFunctionPointer MotrixApi::resolveOptional(const char* name) const {
+    return library_ ? library_->resolve(name) : nullptr;
+}

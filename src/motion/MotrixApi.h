@@ -17,6 +17,10 @@ struct MotrixApi {
     // to a message naming the missing library or function.
     static std::shared_ptr<const MotrixApi> Bind(const QString& path, QString* error);
 
+    // An entry point that not every library has (the simulator's camera calls); null when
+    // absent or when nothing is bound.
+    QFunctionPointer resolveOptional(const char* name) const;
+
 private:
     std::unique_ptr<QLibrary> library_;
 };

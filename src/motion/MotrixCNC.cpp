@@ -19,10 +19,13 @@ constexpr int kRefusalLimit = 3;
 constexpr double kMotionTimeMargin = 10.0;
 constexpr double kPollInterval = 0.001;
 
-bool refusedUnderStop(std::int32_t code) {
-    switch (code) {
-        case 7:
+// Motion and output-on codes the controller layer refuses while the stop is latched. Switching
+// an output off passes: the stop must be able to take the vacuum and the actuator down.
+bool refusedUnderStop(const ControllerCommand& command) {
+    switch (command.Code) {
         case 11:
+            return command.OutputOn != 0;
+        case 7:
         case 12:
         case 13:
         case 14:
@@ -55,7 +58,7 @@ std::uint8_t MotrixCNC::ExecuteControllerCommand(const ControllerCommand& comman
         return ResultRefused;
     }
     const std::uint8_t status =
-        EmergencyStop && refusedUnderStop(local.Code) ? StatusRefusedUnderStop : callLibrary(local);
+        EmergencyStop && refusedUnderStop(local) ? StatusRefusedUnderStop : callLibrary(local);
     if (status <= 211 || (status >= 214 && status <= 232) || status == 235) {
         return ResultAccepted;
     }
@@ -225,7 +228,7 @@ bool MotrixCNC::sendUntilAccepted(const ControllerCommand& command) {
         }
         if (result == ResultRefused) {
             // Nothing changes a latched stop while this loop runs: give up at once.
-            if (!ControllerFound || (EmergencyStop && refusedUnderStop(command.Code))) {
+            if (!ControllerFound || (EmergencyStop && refusedUnderStop(command))) {
                 return false;
             }
             if (++refusals >= kRefusalLimit) {
@@ -253,9 +256,9 @@ void MotrixCNC::expectMotion(double steps, int speed) {
     motionTimeBound_ = 2 * seconds + kMotionTimeMargin;
 }
 
-void MotrixCNC::RunHomingSequence() {
+bool MotrixCNC::RunHomingSequence() {
     if (!ControllerFound || !ControllerReady || !WaitForMotionComplete()) {
-        return;
+        return false;
     }
     HomeOffsetX = settings_.home1X;
     HomeOffsetY = settings_.home1Y;
@@ -284,8 +287,21 @@ void MotrixCNC::RunHomingSequence() {
         expectMotion(400, 300);
         return sendUntilAccepted(command) && WaitForMotionComplete();
     };
-    home(12, 300) && home(15, 5000) && zeroPosition() && backOff(0) && backOff(400) &&
-        home(15, 300) && zeroPosition() && WaitForMotionComplete();
+    return home(12, 300) && home(15, 5000) && zeroPosition() && backOff(0) && backOff(400) &&
+           home(15, 300) && zeroPosition() && WaitForMotionComplete();
+}
+
+// The commanded position is program state; the controller may stand elsewhere (after homing it
+// stands at its new zero), so the longer of both travels bounds the motion.
+double MotrixCNC::longestTravelSteps(const std::array<std::int32_t, 4>& to) const {
+    const auto commanded = toSteps(CommandedX, CommandedY, CommandedZ, CommandedA);
+    double longest = 0;
+    for (std::size_t axis = 0; axis < to.size(); ++axis) {
+        const double target = to[axis];
+        longest = std::max(
+            {longest, std::abs(target - commanded[axis]), std::abs(target - PositionSteps[axis])});
+    }
+    return longest;
 }
 
 double MotrixCNC::travelSpanSteps() const {
@@ -309,7 +325,8 @@ void MotrixCNC::setCommanded(double x, double y, double z, double a) {
 }
 
 bool MotrixCNC::MoveMachine(double x, double y, double z, double a, int speed) {
-    if (!ControllerFound || !ControllerReady) {
+    // Below one step a second a motion would never finish: refused before anything is sent.
+    if (!ControllerFound || !ControllerReady || speed < 1) {
         return false;
     }
     if (!WaitForMotionComplete()) {
@@ -334,12 +351,7 @@ bool MotrixCNC::MoveMachine(double x, double y, double z, double a, int speed) {
         setCommanded(x, y, z, a);
         return false;
     }
-    const auto from = toSteps(CommandedX, CommandedY, CommandedZ, CommandedA);
     const auto to = toSteps(x, y, z, a);
-    double longest = 0;
-    for (std::size_t axis = 0; axis < to.size(); ++axis) {
-        longest = std::max(longest, std::abs(double(to[axis]) - double(from[axis])));
-    }
     ControllerCommand command;
     command.Code = 13;
     command.Speed = speed;
@@ -348,7 +360,7 @@ bool MotrixCNC::MoveMachine(double x, double y, double z, double a, int speed) {
     command.Y = to[1];
     command.Z = to[2];
     command.A = to[3];
-    expectMotion(longest, speed);
+    expectMotion(longestTravelSteps(to), speed);
     const bool sent = sendUntilAccepted(command);
     const bool finished = sent && WaitForMotionComplete();
     setCommanded(x, y, z, a);
@@ -360,7 +372,8 @@ bool MotrixCNC::MoveHomeFrame(double x, double y, double z, double a, int speed)
 }
 
 bool MotrixCNC::MoveHomeFrameZSafe(double x, double y, double z, double a, int speed) {
-    if (CommandedZ > 0 || z > 0) {
+    // Both tests in the machine frame: the target is lowered when its machine Z is below 0.
+    if (CommandedZ > 0 || z + settings_.homeZ > 0) {
         return MoveMachine(CommandedX, CommandedY, 0, a, speed) &&
                MoveHomeFrame(x, y, -settings_.homeZ, a, speed) && MoveHomeFrame(x, y, z, a, speed);
     }

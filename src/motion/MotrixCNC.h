@@ -71,7 +71,8 @@ public:
     // Program end: one end-current-move when usable, then the library is closed.
     void Shutdown();
 
-    void RunHomingSequence();
+    // True when every step of the sequence was accepted and finished.
+    bool RunHomingSequence();
 
     bool MoveMachine(double x, double y, double z, double a, int speed);
     bool MoveHomeFrame(double x, double y, double z, double a, int speed);
@@ -116,6 +117,7 @@ private:
     void reportNotResponding();
     // Sets the time bound of the next motion wait from its longest axis travel.
     void expectMotion(double steps, int speed);
+    double longestTravelSteps(const std::array<std::int32_t, 4>& to) const;
     double travelSpanSteps() const;
 
     const MachineSettings& settings_;

@@ -8,6 +8,7 @@
 #include "project/PartOperations.h"
 #include "settings/NumberText.h"
 #include "ui_PartDetailsWidget.h"
+#include "vision/Capture.h"
 #include "windowkit/DisplayLength.h"
 #include "windowkit/WindowWidgets.h"
 
@@ -160,7 +161,9 @@ void PartDetailsWidget::ClearDetails() {
 }
 
 void PartDetailsWidget::ShowSnap() {
-    const QString path = FeederSnapPath(context.project, context.SystemSettingsFolder);
+    // Snaps are written as ".Bmp" but named ".bmp" here: the resolver finds either spelling.
+    const QString path =
+        ResolveSnapPath(FeederSnapPath(context.project, context.SystemSettingsFolder));
     QPixmap snap;
     if (path.isEmpty() || !snap.load(path)) {
         ShowNoSnap();

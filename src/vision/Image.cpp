@@ -81,6 +81,18 @@ void reshapeImage(TBitmap32& image, int width, int height) {
 }
 
 ImagePtr pictureToImage(const QImage& picture) {
+    if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32) {
+        // Camera frames come in this layout: a row copy, made opaque.
+        ImagePtr image = createImage(picture.width(), picture.height());
+        for (int y = 0; y < picture.height(); ++y) {
+            const auto* source = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+            TColor32* target = &image->pixel(0, y);
+            for (int x = 0; x < picture.width(); ++x) {
+                target[x] = source[x] | 0xFF000000u;
+            }
+        }
+        return image;
+    }
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
     if (rgb.isNull() && !picture.isNull()) {
         throw ImageError("Can't allocate memory for image");  // the conversion found none

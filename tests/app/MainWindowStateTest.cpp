@@ -107,6 +107,26 @@ TEST_F(MainWindowStateTest, EnableRulesInTheStatesThatMatter) {
     EXPECT_FALSE(enabled("ButtonEmergencyStop"));
 }
 
+TEST_F(MainWindowStateTest, BoardCountsOfADamagedFileMultiplyIn64Bits) {
+    struct Case {
+        int countX, countY, currentBoard;
+        bool nextBoard;
+    };
+    const Case cases[] = {
+        {2, 3, 5, true},
+        {2, 3, 6, false},
+        {65536, 65536, 1, true},  // 2^32 boards: an int product would be 0
+        {46341, 46341, 7, true},  // just beyond the int range: an int product would be negative
+    };
+    context.project.ProjectOpen = true;
+    for (const Case& c : cases) {
+        context.project.BoardCountX = c.countX;
+        context.project.BoardCountY = c.countY;
+        context.project.CurrentPanelBoard = c.currentBoard;
+        EXPECT_EQ(enabled("ButtonNextBoard"), c.nextBoard) << c.countX << " x " << c.countY;
+    }
+}
+
 TEST_F(MainWindowStateTest, NozzleLabelAndTitle) {
     EXPECT_EQ(NozzleText(context), "NO NOZZLE");
     context.settings.currentNozzle = 3;

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <algorithm>
+#include <initializer_list>
 
 #include "settings/MachineSettingsStore.h"
 #include "support/widgets/MainWindowFixture.h"
@@ -46,16 +48,51 @@ TEST_F(MainWindowTest, StartsReadyParkedAndHomeRelativeWithoutAProject) {
     EXPECT_TRUE(person.callsStartingWith("error: ").isEmpty());
 }
 
-TEST_F(MainWindowTest, EmergencyStopLatchesAndLeavesOnlyReset) {
+// The switched outputs that the stop and the close sequence take down, by mask.
+constexpr int kFeeder = 8, kBlow = 32, kVacuum = 16, kDispenser = 64, kYAlign = 4;
+
+std::vector<SimCommand> offCommands(std::initializer_list<int> masks) {
+    std::vector<SimCommand> commands;
+    for (int mask : masks) {
+        commands.push_back({"MotrixSetOutput", {mask, 0, 0, 0, 0, 0}});
+    }
+    return commands;
+}
+
+// The output commands of the log with the position words cleared.
+std::vector<SimCommand> outputCommands(const SimController& sim) {
+    std::vector<SimCommand> commands = sim.commandsNamed("MotrixSetOutput");
+    for (SimCommand& command : commands) {
+        std::fill(command.args.begin() + 2, command.args.end(), 0);
+    }
+    return commands;
+}
+
+TEST_F(MainWindowTest, EmergencyStopSwitchesEveryOutputOffAndLeavesOnlyReset) {
     startUp();
-    context->cnc.SetVacuumOutput(true);
+    MotrixCNC& cnc = context->cnc;
+    cnc.SetVacuumOutput(true);
+    cnc.SetFeederOutput(true);
+    cnc.SetBlowOutput(true);
+    cnc.SetDispenserOutput(true);
     sim.clearLog();
     click("ButtonEmergencyStop");
     EXPECT_EQ(text("LabelStatus"), "EMERGENCY STOP");
     expectOnlyResetAmongMachineButtons();
-    // The stopped controller refuses the output: the state stays on for the next try.
-    EXPECT_TRUE(context->cnc.OutputState[OutputVacuum]);
+    // One off command per output, in the refresh's order; nothing is on afterwards.
+    EXPECT_EQ(outputCommands(sim), offCommands({kFeeder, kBlow, kVacuum, kDispenser}));
+    for (OutputIndex output : {OutputFeeder, OutputBlow, OutputVacuum, OutputDispenser}) {
+        EXPECT_FALSE(cnc.OutputState[output]) << output;
+    }
+    EXPECT_EQ(sim.outputs(), 0);
+    EXPECT_TRUE(person.callsStartingWith("error: ").isEmpty());
+
+    // Later refreshes have nothing left to switch; switching on stays refused.
+    sim.clearLog();
+    window->updateButtons();
+    cnc.SetVacuumOutput(true);
     EXPECT_TRUE(sim.commandsNamed("MotrixSetOutput").empty());
+    EXPECT_FALSE(cnc.OutputState[OutputVacuum]);
 
     click("ButtonReset");
     EXPECT_EQ(text("LabelStatus"), "READY");
@@ -153,6 +190,15 @@ TEST_F(MainWindowTest, ClosingSwitchesOutputsOffSavesSettingsAndClosesTheLibrary
     EXPECT_EQ(
         OpenMachineSettingsStoreAt(settingsFile())->value("CNC Settings/Jog Speed").toString(),
         "1234");
+}
+
+TEST_F(MainWindowTest, ClosingUnderTheStopStillSwitchesEveryOutputOff) {
+    startUp();
+    click("ButtonEmergencyStop");
+    sim.clearLog();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(outputCommands(sim), offCommands({kFeeder, kVacuum, kBlow, kDispenser, kYAlign}));
+    EXPECT_EQ(sim.commands().back().name, "MotrixClose");
 }
 
 }  // namespace

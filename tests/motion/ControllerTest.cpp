@@ -65,19 +65,27 @@ TEST_F(DispatcherTest, CodesWithoutACallAreAcceptedWithoutReachingTheLibrary) {
     EXPECT_EQ(cnc.InputBits, 250);
 }
 
-TEST_F(DispatcherTest, LatchedStopRefusesMotionAndOutputCodesButPassesTheRest) {
+TEST_F(DispatcherTest, LatchedStopRefusesMotionAndOutputOnButPassesOutputOffAndTheRest) {
     answer(235);
     cnc.EmergencyStop = true;
-    for (int code : {7, 11, 12, 13, 14, 15, 16, 17, 20, 24}) {
+    for (int code : {7, 12, 13, 14, 15, 16, 17, 20, 24}) {
         EXPECT_EQ(send(code), ResultRefused) << "code " << code;
     }
+    ControllerCommand output;
+    output.Code = 11;
+    output.OutputMask = kOutputMasks[OutputVacuum];
+    output.OutputOn = 1;
+    EXPECT_EQ(cnc.ExecuteControllerCommand(output), ResultRefused);
     EXPECT_TRUE(calls().empty());
+    output.OutputOn = 0;
+    EXPECT_EQ(cnc.ExecuteControllerCommand(output), ResultAccepted);
     for (int code : {5, 8, 9, 10, 18, 19}) {
         send(code);
     }
-    EXPECT_EQ(calls(), (std::vector<std::string>{"MotrixGetPosition", "MotrixEndCurrentMove",
-                                                 "MotrixEmStop", "MotrixSetPosition",
-                                                 "MotrixSetFeedOverride", "MotrixSetMaxSPS"}));
+    EXPECT_EQ(calls(),
+              (std::vector<std::string>{"MotrixSetOutput", "MotrixGetPosition",
+                                        "MotrixEndCurrentMove", "MotrixEmStop", "MotrixSetPosition",
+                                        "MotrixSetFeedOverride", "MotrixSetMaxSPS"}));
 }
 
 TEST_F(DispatcherTest, NothingReachesTheLibraryWhileTheControllerIsNotFound) {
@@ -99,6 +107,56 @@ TEST_F(DispatcherTest, PauseAndContinueFollowTheirAcceptance) {
     answer(235);
     send(7);
     EXPECT_FALSE(cnc.ControllerPaused);
+}
+
+// A controller whose motions take their time on the test's virtual clock: a linear move lasts
+// its longest axis travel from the controller's own counters over its speed.
+namespace SlowController {
+
+VirtualClock* clock = nullptr;
+std::array<std::int32_t, 4> counters{};
+double finishesAt = 0;
+
+MotrixStatus getPosition(std::int32_t* x, std::int32_t* y, std::int32_t* z, std::int32_t* a) {
+    *x = counters[0];
+    *y = counters[1];
+    *z = counters[2];
+    *a = counters[3];
+    return clock->now() >= finishesAt ? StatusMotionComplete : 200;
+}
+
+MotrixStatus linearMove(std::int32_t x, std::int32_t y, std::int32_t z, std::int32_t a,
+                        std::int32_t speed, std::int32_t, std::int32_t*, std::int32_t*,
+                        std::int32_t*, std::int32_t*) {
+    const std::array<std::int32_t, 4> target = {x, y, z, a};
+    double travel = 0;
+    for (std::size_t axis = 0; axis < target.size(); ++axis) {
+        travel = std::max(travel, std::abs(double(target[axis]) - counters[axis]));
+    }
+    counters = target;
+    finishesAt = clock->now() + travel / speed;
+    return StatusAccepted;
+}
+
+}  // namespace SlowController
+
+TEST_F(DispatcherTest, TheMotionBoundCoversTheTravelFromWhereTheControllerStands) {
+    auto api = FakeMotrixLibrary::Make(StatusAccepted);
+    api->MotrixGetPosition = SlowController::getPosition;
+    api->MotrixLinearMove = SlowController::linearMove;
+    SlowController::clock = &clock;
+    SlowController::counters = {};
+    SlowController::finishesAt = 0;
+    cnc.attach(api);
+    cnc.ControllerFound = true;
+    cnc.ControllerReady = true;
+    // Homing zeroed the controller while the commanded position still says X 100 mm: the move
+    // back to X 100 really travels 7874 steps, 15.7 s at 500 steps/s.
+    cnc.CommandedX = 100;
+    EXPECT_TRUE(cnc.MoveMachine(100, 0, 0, 0, 500));
+    EXPECT_GT(clock.now(), 15.7);
+    EXPECT_TRUE(cnc.ControllerReady);
+    EXPECT_TRUE(port.callsStartingWith("error: ").isEmpty());
 }
 
 using ControllerTest = MachineFixture;
@@ -166,15 +224,27 @@ TEST_F(ControllerTest, EndlessBusyAnswersGiveUpWithinTheSendBound) {
     EXPECT_FALSE(cnc.ControllerReady);
 }
 
-TEST_F(ControllerTest, UnderALatchedStopAnOutputIsRefusedAndStaysOnForTheNextTry) {
+TEST_F(ControllerTest, UnderALatchedStopOutputsGoOffButNeverOn) {
     cnc.SetVacuumOutput(true);
-    ASSERT_TRUE(cnc.OutputState[OutputVacuum]);
+    cnc.SetFeederOutput(true);
+    ASSERT_TRUE(sim.outputOn(16 | 8));
     cnc.EmergencyStop = true;
     sim.clearLog();
+
     cnc.SetVacuumOutput(false);
-    EXPECT_TRUE(cnc.OutputState[OutputVacuum]);
+    EXPECT_FALSE(cnc.OutputState[OutputVacuum]);
+    EXPECT_FALSE(sim.outputOn(16));
+    ASSERT_EQ(outputCommands().size(), 1u);
+    EXPECT_EQ(outputCommands()[0].args[0], 16);
+    EXPECT_EQ(outputCommands()[0].args[1], 0);
+
+    sim.clearLog();
+    cnc.SetBlowOutput(true);
+    EXPECT_FALSE(cnc.OutputState[OutputBlow]);
     EXPECT_TRUE(outputCommands().empty());  // refused before the library
-    EXPECT_TRUE(cnc.ControllerReady);       // a refusal under stop is no controller fault
+    EXPECT_FALSE(sim.outputOn(32));
+    EXPECT_TRUE(sim.outputOn(8));
+    EXPECT_TRUE(cnc.ControllerReady);  // a refusal under stop is no controller fault
     EXPECT_TRUE(port.callsStartingWith("error: ").isEmpty());
 }
 
@@ -207,6 +277,16 @@ TEST_F(ControllerTest, HomingSequenceSendsTheFastAndSlowApproachAndZeroesTheCoun
     EXPECT_EQ(sim.counters(), (std::array<std::int32_t, 4>{}));
     EXPECT_EQ(cnc.HomeOffsetX, 33);
     EXPECT_EQ(cnc.HomeOffsetY, 44);
+}
+
+TEST_F(ControllerTest, AHomingSequenceThatStopsEarlyReportsFailure) {
+    EXPECT_TRUE(cnc.RunHomingSequence());
+    configure("mode=instant\nfault_refuse_motion=1");
+    EXPECT_FALSE(cnc.RunHomingSequence());
+    configure("mode=instant");
+    cnc.EmergencyStop = true;
+    EXPECT_FALSE(cnc.RunHomingSequence());
+    EXPECT_TRUE(sim.commandsNamed("MotrixHome").empty());
 }
 
 TEST_F(ControllerTest, ShutdownEndsTheMoveAndClosesTheLibrary) {

@@ -71,6 +71,47 @@ TEST_F(MotionTest, ZSafeTravelRaisesTheNozzleOnlyWhenItIsOrWillBeLowered) {
     EXPECT_EQ(zTargets(), (std::vector<int>{0, 0, 315}));
 }
 
+TEST_F(MotionTest, ZSafeTravelDecidesOnTheMachineZOfTheTarget) {
+    struct Case {
+        double homeZ;
+        double startMachineZ;
+        double targetHomeZ;
+        std::vector<int> zTargets;  // steps; 12 mm = 945, 2 mm = 157
+    };
+    const Case cases[] = {
+        {12, 0, 0, {0, 0, 945}},  // raised now, lowered at the target: travel raised, then lower
+        {12, 0, -10, {0, 0, 157}},
+        {12, 0, -12, {0}},        // raised at both ends: one move
+        {12, 5, -12, {0, 0, 0}},  // lowered now: raise first
+        {0, 0, 0, {0}},
+        {0, 0, 2, {0, 0, 157}},
+    };
+    for (const Case& c : cases) {
+        context.settings.homeZ = c.homeZ;
+        putNozzleDown(c.startMachineZ);
+        EXPECT_TRUE(cnc.MoveHomeFrameZSafe(10, 20, c.targetHomeZ, 0, 65000));
+        EXPECT_EQ(zTargets(), c.zTargets)
+            << "Home Z " << c.homeZ << ", from " << c.startMachineZ << " to " << c.targetHomeZ;
+        EXPECT_EQ(moves().back().args[0], cnc.toSteps(10, 0, 0, 0)[0]);
+    }
+}
+
+TEST_F(MotionTest, AMoveBelowOneStepPerSecondIsRefusedAndSendsNothing) {
+    putNozzleDown(2);
+    for (int speed : {0, -5}) {
+        EXPECT_FALSE(cnc.MoveMachine(10, 10, 0, 0, speed)) << speed;
+        EXPECT_FALSE(MoveHomeRelativeWithNozzleProtection(context, 10, 10, 0, 0, speed)) << speed;
+        context.settings.jogSpeed = speed;
+        cnc.JogDelta = {1, 0, 0, 0};
+        EXPECT_FALSE(cnc.JogMove()) << speed;
+    }
+    EXPECT_TRUE(sim.commands().empty());
+    EXPECT_EQ(cnc.CommandedX, 0);
+    EXPECT_EQ(cnc.CommandedZ, 2);
+    EXPECT_TRUE(port.callsStartingWith("error: ").isEmpty());
+    EXPECT_TRUE(cnc.MoveMachine(0, 0, 2.0127, 0, 1));  // one step at one step a second
+}
+
 TEST_F(MotionTest, OnlyTheBoardRelativePartMoveRaisesTheNozzle) {
     putNozzleDown(2);
     EXPECT_TRUE(MoveHomeRelativeWithPart(context, 10, 10, 2, 0, 65000));

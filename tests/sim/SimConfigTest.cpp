@@ -51,7 +51,9 @@ TEST(SimConfigTest, EveryKeyIsApplied) {
 TEST(SimConfigTest, UnusableLinesAreReportedAndChangeNothing) {
     for (const char* line :
          {"mode=fast", "fault_busy_answers=two", "fault_refuse_motion=maybe", "power_up_x=1.5",
-          "log_limit=-1", "firmware_version=", "speed=3", "fault_reset_unanswered"}) {
+          "log_limit=-1", "firmware_version=", "speed=3", "fault_reset_unanswered",
+          "board_offset_x=left", "seed=-3", "camera_up_no_frame=2", "missing=0", "missing=2:0",
+          "missing=1,", "missing=a:1", "pick_jitter_mm="}) {
         SimConfig config;
         EXPECT_EQ(applySimConfigText(config, line).size(), 1U) << line;
         EXPECT_EQ(config, SimConfig()) << line;

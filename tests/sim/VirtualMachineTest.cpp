@@ -236,8 +236,10 @@ TEST_F(VirtualMachineTest, EndCurrentMoveStopsOnTheStepReached) {
     EXPECT_EQ(machine.move({0, 0, 0, 0}, kAllAxes, 1000), kStatusAccepted);
 }
 
-TEST_F(VirtualMachineTest, EmergencyStopRefusesMotionUntilReset) {
+TEST_F(VirtualMachineTest, EmergencyStopRefusesMotionAndOutputsOnUntilReset) {
     VirtualMachine machine = connected("mode=realtime");
+    ASSERT_EQ(machine.setOutput(16, true), kStatusAccepted);
+    ASSERT_EQ(machine.setOutput(8, true), kStatusAccepted);
     ASSERT_EQ(machine.move({1000, 0, 0, 0}, kAllAxes, 1000), kStatusAccepted);
     seconds += 0.5;
     ASSERT_EQ(machine.emergencyStop(), kStatusAccepted);
@@ -248,10 +250,19 @@ TEST_F(VirtualMachineTest, EmergencyStopRefusesMotionUntilReset) {
     EXPECT_EQ(machine.move({0, 0, 0, 0}, kAllAxes, 1000), kStatusRefusedUnderStop);
     EXPECT_EQ(machine.home(kAllAxes, 1000), kStatusRefusedUnderStop);
     EXPECT_EQ(machine.setPosition({0, 0, 0, 0}, kAllAxes), kStatusAccepted);
-    EXPECT_EQ(machine.setOutput(16, true), kStatusAccepted);
+
+    // Off passes, on is refused, by mask or all at once.
+    EXPECT_EQ(machine.setOutput(32, true), kStatusRefusedUnderStop);
+    EXPECT_EQ(machine.setOutputsImmediate(16 | 8 | 4), kStatusRefusedUnderStop);
+    EXPECT_EQ(machine.outputs(), 16 | 8);
+    EXPECT_EQ(machine.setOutput(16, false), kStatusAccepted);
+    EXPECT_EQ(machine.outputs(), 8);
+    EXPECT_EQ(machine.setOutputsImmediate(0), kStatusAccepted);
+    EXPECT_EQ(machine.outputs(), 0);
 
     ASSERT_EQ(machine.reset(), kStatusAccepted);
     EXPECT_EQ(machine.move({0, 0, 0, 0}, kAllAxes, 1000), kStatusAccepted);
+    EXPECT_EQ(machine.setOutput(32, true), kStatusAccepted);
 }
 
 TEST_F(VirtualMachineTest, OutputsSwitchByMask) {

@@ -1,5 +1,6 @@
 #include "support/widgets/MainWindowFixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTimer>
 #include <stdexcept>
@@ -17,11 +18,23 @@ MainWindowFixture::MainWindowFixture(const std::string& simConfiguration) {
     context = &window->context();
     window->show();
     window->findChild<QTimer*>("TimerStartup")->stop();
+    // No camera here: homing keeps the taught home position unless a test brings frames.
+    context->settings.visualHome = false;
 }
 
 MainWindowFixture::~MainWindowFixture() = default;
 
 void MainWindowFixture::startUp() {
+    // The person answers the start-up nozzle question, once it shows, with what it offers.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (QWidget* question = QApplication::activeModalWidget()) {
+            if (auto* ok = question->findChild<QPushButton*>("ButtonOk")) {
+                ok->click();
+            }
+        }
+    });
+    answer.start(5);
     window->startUp();
     sim.clearLog();
 }

@@ -1,0 +1,104 @@
+#include "handling/NozzleOffset.h"
+
+#include <cmath>
+
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
+#include "handling/NozzleChanger.h"
+#include "motion/MoveOperations.h"
+
+namespace {
+
+const QString kCameraPositionQuestion = "ARE YOU SURE YOU WANT TO CHANGE THE CAMERA POSITION?";
+const QString kNozzleOffsetQuestion = "ARE YOU SURE YOU WANT TO SET THE NOZZLE OFFSET?";
+const QString kHeightWarning =
+    "\"WARNING!! THE CAMERA HEIGHT HAS CHANGED\rARE YOU SURE YOU WANT TO\rCHANGE THE CAMERA "
+    "HEIGHT?";
+const QString kHeightLastWarning =
+    "LAST WARNING!!!\r\rDO YOU REALLY WANT TO\rCHANGE THE CAMERA HEIGHT?";
+
+bool confirmed(ProgramContext& context, const QString& question) {
+    return context.port.ask(question, false) == OperatorPort::Answer::Yes;
+}
+
+double homeRelativeX(const ProgramContext& context) {
+    return context.cnc.CommandedX - context.cnc.HomeOffsetX;
+}
+
+double homeRelativeY(const ProgramContext& context) {
+    return context.cnc.CommandedY - context.cnc.HomeOffsetY;
+}
+
+double homeRelativeZ(const ProgramContext& context) {
+    return context.cnc.CommandedZ - context.settings.homeZ;
+}
+
+bool showCameraAndMove(ProgramContext& context, int camera, double x, double y, double z) {
+    context.SelectedCamera = camera;
+    context.port.updateStatus();
+    return MoveHomeRelativeWithNozzleProtection(context, x, y, z, 0,
+                                                context.settings.maxStepsPerSecond);
+}
+
+}  // namespace
+
+bool SetCalibrationMarkHere(ProgramContext& context) {
+    if (!confirmed(context, kCameraPositionQuestion)) {
+        return false;
+    }
+    context.settings.nozzleCalibrationX = homeRelativeX(context);
+    context.settings.nozzleCalibrationY = homeRelativeY(context);
+    return true;
+}
+
+bool SetNozzleOffsetHere(ProgramContext& context) {
+    if (!confirmed(context, kNozzleOffsetQuestion)) {
+        return false;
+    }
+    MachineSettings& s = context.settings;
+    s.nozzleOffsetX = homeRelativeX(context) - s.nozzleCalibrationX;
+    s.nozzleOffsetY = homeRelativeY(context) - s.nozzleCalibrationY;
+    s.nozzleCalibrationZ = homeRelativeZ(context);
+    return true;
+}
+
+bool GoToCalibrationMark(ProgramContext& context) {
+    const MachineSettings& s = context.settings;
+    return showCameraAndMove(context, 0, s.nozzleCalibrationX, s.nozzleCalibrationY, 0);
+}
+
+bool GoToNozzleOnMark(ProgramContext& context) {
+    const MachineSettings& s = context.settings;
+    return showCameraAndMove(context, 0, s.nozzleCalibrationX + s.nozzleOffsetX,
+                             s.nozzleCalibrationY + s.nozzleOffsetY, s.nozzleCalibrationZ);
+}
+
+bool GoToUpCamera(ProgramContext& context) {
+    const MachineSettings& s = context.settings;
+    return showCameraAndMove(context, 1, s.uplookingCameraX, s.uplookingCameraY,
+                             s.uplookingCameraZ);
+}
+
+void SetUpCameraHere(ProgramContext& context) {
+    context.SelectedCamera = 1;
+    context.port.updateStatus();
+    MachineSettings& s = context.settings;
+    if (confirmed(context, kCameraPositionQuestion)) {
+        s.uplookingCameraX = homeRelativeX(context);
+        s.uplookingCameraY = homeRelativeY(context);
+    }
+    const double height = homeRelativeZ(context);
+    if (std::abs(s.uplookingCameraZ - height) > 1e-9 && confirmed(context, kHeightWarning) &&
+        confirmed(context, kHeightLastWarning)) {
+        s.uplookingCameraZ = height;
+    }
+}
+
+void StartNozzleOffsetCalibration(ProgramContext& context) {
+    MachineSettings& s = context.settings;
+    if (!IsNozzleNumber(s.nozzleNumber)) {
+        s.nozzleNumber = 1;
+    }
+    SelectNozzle(context, s.nozzleNumber);
+    GoToCalibrationMark(context);
+}

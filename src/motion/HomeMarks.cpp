@@ -1,0 +1,30 @@
+#include "motion/HomeMarks.h"
+
+#include "context/Delay.h"
+#include "context/ProgramContext.h"
+#include "vision/Capture.h"
+
+QString HomeMarkSnapPath(const ProgramContext& context, HomeMark mark) {
+    return context.SystemSettingsFolder + (mark == HomeMark::Home1 ? "Home.BMP" : "Home2.BMP");
+}
+
+HomeMarkReference::HomeMarkReference(ProgramContext& context, HomeMark mark) : context_(context) {
+    LoadSnap(HomeMarkSnapPath(context, mark), context.vision.ImageReference);
+}
+
+HomeMarkReference::~HomeMarkReference() {
+    context_.vision.ImageReference.reset();
+}
+
+MarkSearch LookForMark(ProgramContext& context, int captures) {
+    const MachineSettings& settings = context.settings;
+    Delay(context, settings.downlookingCameraSettlingDelay);
+    context.port.processEvents();
+    for (int frame = 0; frame < captures; ++frame) {
+        if (!CaptureDownlooking(context)) {
+            return MarkSearch::CameraFailed;
+        }
+    }
+    VisualCorrelation(VisionOf(context), 0, settings.downlookingCameraEnlargementMM, false);
+    return context.vision.VisionCorrelation > 0 ? MarkSearch::Found : MarkSearch::NotFound;
+}

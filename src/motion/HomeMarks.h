@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+struct ProgramContext;
+
+// The two printed marks homing looks for, and their reference snaps in the system settings
+// folder.
+enum class HomeMark { Home1, Home2 };
+
+QString HomeMarkSnapPath(const ProgramContext& context, HomeMark mark);
+
+// Holds a home mark's snap as the reference image for one search and frees it afterwards, so
+// that each search owns its reference only while it runs. A missing or unreadable snap leaves
+// the reference empty, and the search then fails.
+class HomeMarkReference {
+public:
+    HomeMarkReference(ProgramContext& context, HomeMark mark);
+    ~HomeMarkReference();
+    HomeMarkReference(const HomeMarkReference&) = delete;
+    HomeMarkReference& operator=(const HomeMarkReference&) = delete;
+
+private:
+    ProgramContext& context_;
+};
+
+enum class MarkSearch { Found, CameraFailed, NotFound };
+
+// With the camera over a mark: waits the down camera's settling delay, captures `captures`
+// frames in a row (stopping at the first failure) and searches the last one for the
+// reference. Found only with a correlation above 0; VisionCentreX/Y then hold the mark's
+// offset from the camera centre.
+MarkSearch LookForMark(ProgramContext& context, int captures);

@@ -1,0 +1,172 @@
+#include "motion/TFormCNCSettings.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+#include "context/Delay.h"
+#include "context/ProgramContext.h"
+#include "context/WindowRefresh.h"
+#include "motion/CNCSettingsFields.h"
+#include "motion/Homing.h"
+#include "ui_TFormCNCSettings.h"
+#include "windowkit/JogPanelWidget.h"
+#include "windowkit/WindowWidgets.h"
+
+namespace {
+
+void switchDispenser(ProgramContext& context, bool on) {
+    context.cnc.SetDispenserOutput(on);
+}
+void switchVacuum(ProgramContext& context, bool on) {
+    context.cnc.SetVacuumOutput(on);
+}
+void switchBlow(ProgramContext& context, bool on) {
+    context.cnc.SetBlowOutput(on);
+}
+void switchFeeder(ProgramContext& context, bool on) {
+    context.cnc.SetFeederOutput(on);
+}
+
+}  // namespace
+
+TFormCNCSettings::TFormCNCSettings(ProgramContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), ui_(std::make_unique<Ui::TFormCNCSettings>()) {
+    ui_->setupUi(this);
+    JogPanelWidget::Options options;
+    options.withA = true;
+    options.fineAStep = [this] { return 360.0 / context_.settings.aStepsPerRev; };
+    options.refresh = [this] { context_.port.updateStatus(); };
+    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    ui_->LayoutJog->addWidget(jog_);
+    for (const CNCSettingField& field : CNCSettingFields()) {
+        connect(findChild<QLineEdit*>(field.editName), &QLineEdit::textChanged, this,
+                [this, &field] { EditChange(field); });
+    }
+    connect(ui_->CheckBoxDualYAxis, &QCheckBox::toggled, this,
+            [this](bool checked) { CheckBoxChange(context_.settings.dualYAxis, checked); });
+    connect(ui_->CheckBoxVisualHome, &QCheckBox::toggled, this,
+            [this](bool checked) { CheckBoxChange(context_.settings.visualHome, checked); });
+    connect(ui_->ButtonHome, &QPushButton::clicked, this, &TFormCNCSettings::ButtonHomeClick);
+    connect(ui_->ButtonReset, &QPushButton::clicked, this, &TFormCNCSettings::ButtonResetClick);
+    connectOutputButton(ui_->ButtonDispenser, switchDispenser);
+    connectOutputButton(ui_->ButtonVacuum, switchVacuum);
+    connectOutputButton(ui_->ButtonBlow, switchBlow);
+    connectOutputButton(ui_->ButtonFeeder, switchFeeder);
+    connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TFormCNCSettings::~TFormCNCSettings() = default;
+
+void TFormCNCSettings::connectOutputButton(QPushButton* button, OutputSwitch switchOutput) {
+    // Press and release are taken from the mouse itself: the release reaches the button that
+    // took the press wherever the pointer then is, so the output never stays on.
+    outputButtons_[button] = switchOutput;
+    button->setFocusPolicy(Qt::NoFocus);
+    button->installEventFilter(this);
+}
+
+bool TFormCNCSettings::eventFilter(QObject* watched, QEvent* event) {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    const auto found = outputButtons_.find(watched);
+    if (found != outputButtons_.end() && (press || release) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        found->second(context_, press);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormCNCSettings::switchTestOutputsOff() {
+    for (const auto& [button, switchOutput] : outputButtons_) {
+        switchOutput(context_, false);
+    }
+}
+
+void TFormCNCSettings::fill() {
+    filling_ = true;
+    const MachineSettings& settings = context_.settings;
+    for (const CNCSettingField& field : CNCSettingFields()) {
+        auto* edit = findChild<QLineEdit*>(field.editName);
+        edit->setText(CNCSettingText(settings, field));
+        ShowEditVerdict(edit, true);
+    }
+    ui_->CheckBoxDualYAxis->setChecked(settings.dualYAxis);
+    ui_->CheckBoxVisualHome->setChecked(settings.visualHome);
+    filling_ = false;
+}
+
+void TFormCNCSettings::refreshButtons() {
+    const MotrixCNC& cnc = context_.cnc;
+    ui_->ButtonReset->setEnabled(!(cnc.ControllerFound && cnc.ControllerReady));
+    const bool usable = Usable(context_);
+    for (QWidget* control :
+         {static_cast<QWidget*>(ui_->ButtonHome), static_cast<QWidget*>(ui_->ButtonFeeder),
+          static_cast<QWidget*>(ui_->ButtonBlow), static_cast<QWidget*>(ui_->ButtonVacuum),
+          static_cast<QWidget*>(ui_->ButtonDispenser)}) {
+        control->setEnabled(usable);
+    }
+    jog_->refreshEnabled();
+    ui_->CheckBoxDualYAxis->setEnabled(context_.settings.visualHome);
+}
+
+void TFormCNCSettings::refreshMain() {
+    RefreshStatusAndButtons(context_);
+}
+
+void TFormCNCSettings::EditChange(const CNCSettingField& field) {
+    if (!filling_) {
+        auto* edit = findChild<QLineEdit*>(field.editName);
+        ShowEditVerdict(edit, ApplyCNCSettingEdit(context_, field, edit->text()));
+    }
+    refreshButtons();
+}
+
+void TFormCNCSettings::CheckBoxChange(bool& setting, bool checked) {
+    if (filling_) {
+        return;
+    }
+    setting = checked;
+    context_.cnc.ControllerReady = false;
+    fill();
+    refreshMain();
+    refreshButtons();
+}
+
+void TFormCNCSettings::ButtonHomeClick() {
+    Home(context_);
+    refreshMain();
+    refreshButtons();
+}
+
+void TFormCNCSettings::ButtonResetClick() {
+    OperatorPort& port = context_.port;
+    context_.cnc.EmergencyStop = false;
+    port.updateStatus();
+    port.processEvents();
+    const bool ready = context_.cnc.InitialiseController();
+    refreshMain();
+    if (ready) {
+        port.updateStatus();
+        port.processEvents();
+        Home(context_);
+    } else {
+        Fail(context_, "FAILED TO INITIALISE CNC CONTROLLER");
+    }
+    refreshMain();
+    refreshButtons();
+}
+
+void TFormCNCSettings::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    adjustSize();  // the final size, so that the right edge meets the screen's
+    PlaceAtTopRight(this);
+    fill();
+    refreshButtons();
+    refreshMain();
+}
+
+void TFormCNCSettings::hideEvent(QHideEvent* event) {
+    switchTestOutputsOff();
+    QDialog::hideEvent(event);
+}

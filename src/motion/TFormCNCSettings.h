@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <map>
+#include <memory>
+
+namespace Ui {
+class TFormCNCSettings;
+}
+class JogPanelWidget;
+class QPushButton;
+struct CNCSettingField;
+struct ProgramContext;
+
+// "CNC Settings": the controller parameters, soft limits, scaling and part-handling values,
+// and a small test bench (HOME, RESET, press-and-hold output buttons, jog panel).
+class TFormCNCSettings : public QDialog {
+    Q_OBJECT
+
+public:
+    TFormCNCSettings(ProgramContext& context, QWidget* parent = nullptr);
+    ~TFormCNCSettings() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    using OutputSwitch = void (*)(ProgramContext&, bool);
+    void connectOutputButton(QPushButton* button, OutputSwitch switchOutput);
+    void fill();
+    void refreshButtons();
+    void refreshMain();
+    void EditChange(const CNCSettingField& field);
+    void CheckBoxChange(bool& setting, bool checked);
+    void ButtonHomeClick();
+    void ButtonResetClick();
+    void switchTestOutputsOff();
+
+    ProgramContext& context_;
+    std::unique_ptr<Ui::TFormCNCSettings> ui_;
+    JogPanelWidget* jog_;
+    std::map<QObject*, OutputSwitch> outputButtons_;  // the press-and-hold test buttons
+    bool filling_ = false;
+};

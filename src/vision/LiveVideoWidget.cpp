@@ -1,0 +1,178 @@
+#include "vision/LiveVideoWidget.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "context/Delay.h"
+#include "context/ProgramContext.h"
+#include "vision/CameraSet.h"
+#include "vision/Capture.h"
+#include "vision/PictureWidget.h"
+#include "vision/TFormCreateSnap.h"
+#include "vision/VideoRulersWidget.h"
+
+namespace {
+
+// Before a camera has shown a frame the rulers assume the working images' size.
+const QSize kDefaultFrame(800, 600);
+
+PictureWidget* makeCameraPanel(QWidget* parent, const QString& name, const QString& touchName) {
+    auto* panel = new PictureWidget(parent);
+    panel->setObjectName(name);
+    auto* touch = new QLabel(panel);
+    touch->setObjectName(touchName);
+    touch->setAlignment(Qt::AlignCenter);
+    touch->setAttribute(Qt::WA_TransparentForMouseEvents);  // the panel takes the press
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(touch);
+    return panel;
+}
+
+}  // namespace
+
+LiveVideoWidget::LiveVideoWidget(ProgramContext& context, CameraSet& cameras,
+                                 TFormCreateSnap& snapWindow, QWidget* parent)
+    : QWidget(parent), context_(context), cameras_(cameras), snapWindow_(snapWindow) {
+    setObjectName("LiveVideo");
+    buildVideoPanel();
+    buildCameraSelection();
+    for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
+        connect(&cameras_.camera(role), &TWCamera::imageAvailable, this,
+                [this, role] { showFrame(role); });
+        connect(panelOf(role), &PictureWidget::pressed, this,
+                [this, role] { PanelCameraClick(role); });
+    }
+    UpdateCameraSelection();
+}
+
+void LiveVideoWidget::buildVideoPanel() {
+    PanelLiveVideo = new QWidget(this);
+    PanelLiveVideo->setObjectName("PanelLiveVideo");
+    PanelLiveVideo->setAutoFillBackground(true);
+    QPalette palette = PanelLiveVideo->palette();
+    palette.setColor(QPalette::Window, Qt::blue);
+    PanelLiveVideo->setPalette(palette);
+    PanelLiveVideo->setMinimumSize(320, 240);
+    PanelLiveVideo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    PanelLiveVideo->installEventFilter(this);
+    PanelCameraDown = makeCameraPanel(PanelLiveVideo, "PanelCameraDown", "LabelVideoTouchDown");
+    PanelCameraUp = makeCameraPanel(PanelLiveVideo, "PanelCameraUp", "LabelVideoTouchUp");
+    PanelVideoCrossHairX = CreateOverlayLine(PanelLiveVideo, "PanelVideoCrossHairX", Qt::magenta);
+    PanelVideoCrossHairY = CreateOverlayLine(PanelLiveVideo, "PanelVideoCrossHairY", Qt::magenta);
+    CreateRulerPanels(PanelLiveVideo);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PanelLiveVideo, 1);
+}
+
+void LiveVideoWidget::buildCameraSelection() {
+    auto* group = new QGroupBox("Camera Selection", this);
+    group->setObjectName("GroupBoxCameraSelection");
+    RadioButtonDownCamera = new QRadioButton("Down", group);
+    RadioButtonDownCamera->setObjectName("RadioButtonDownCamera");
+    RadioButtonDownCamera->setChecked(true);
+    RadioButtonUpCamera = new QRadioButton("Up", group);
+    RadioButtonUpCamera->setObjectName("RadioButtonUpCamera");
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(RadioButtonDownCamera);
+    row->addWidget(RadioButtonUpCamera);
+    row->addStretch();
+    static_cast<QVBoxLayout*>(layout())->addWidget(group);
+    connect(RadioButtonDownCamera, &QRadioButton::clicked, this, [this] { selectCamera(0); });
+    connect(RadioButtonUpCamera, &QRadioButton::clicked, this, [this] { selectCamera(1); });
+}
+
+void LiveVideoWidget::selectCamera(int camera) {
+    context_.SelectedCamera = camera;
+    context_.port.updateButtons();
+}
+
+PictureWidget* LiveVideoWidget::panelOf(CameraRole role) const {
+    return role == CameraRole::Up ? PanelCameraUp : PanelCameraDown;
+}
+
+void LiveVideoWidget::UpdateCameraSelection() {
+    const CameraRole shown = context_.SelectedCamera == 1 ? CameraRole::Up : CameraRole::Down;
+    const CameraRole hidden = shown == CameraRole::Up ? CameraRole::Down : CameraRole::Up;
+    panelOf(hidden)->hide();
+    panelOf(shown)->show();
+    cameras_.camera(hidden).SetPreviewWanted(false);
+    cameras_.camera(shown).SetPreviewWanted(true);
+    if (context_.SelectedCamera != laidOutCamera_) {
+        UpdateVideoGridRulers();
+    }
+    (shown == CameraRole::Up ? RadioButtonUpCamera : RadioButtonDownCamera)->setChecked(true);
+}
+
+QSize LiveVideoWidget::frameSizeOf(CameraRole role) const {
+    const QImage& frame = panelOf(role)->image();
+    if (!frame.isNull()) {
+        return frame.size();
+    }
+    const TWCamera& camera = cameras_.camera(role);
+    if (camera.GetActive()) {
+        return QSize(camera.GetFormat().Width, camera.GetFormat().Height);
+    }
+    return kDefaultFrame;
+}
+
+void LiveVideoWidget::UpdateVideoGridRulers() {
+    const CameraRole role = context_.SelectedCamera == 1 ? CameraRole::Up : CameraRole::Down;
+    const double viewWidth = role == CameraRole::Up
+                                 ? context_.settings.uplookingCameraViewWidthMM
+                                 : context_.settings.downlookingCameraViewWidthMM;
+    const QRect panel = panelOf(role)->geometry();
+    const std::optional<RulerLayout> layout = LayOutRulers(panel, frameSizeOf(role), viewWidth);
+    laidOutCamera_ = context_.SelectedCamera;
+    laidOutFrame_ = frameSizeOf(role);
+    if (!layout) {
+        return;  // nothing to measure against yet (no size or no view width)
+    }
+    PanelLiveVideo->setUpdatesEnabled(false);
+    PanelVideoCrossHairX->setGeometry(layout->crossHairX);
+    PanelVideoCrossHairY->setGeometry(layout->crossHairY);
+    for (QWidget* line : {PanelVideoCrossHairX, PanelVideoCrossHairY}) {
+        line->show();
+        line->raise();
+    }
+    PlaceRulerPanels(PanelLiveVideo, layout);
+    PanelLiveVideo->setUpdatesEnabled(true);
+}
+
+void LiveVideoWidget::showFrame(CameraRole role) {
+    panelOf(role)->setImage(cameras_.camera(role).PreviewImage());
+    const int camera = static_cast<int>(role);
+    if (camera == context_.SelectedCamera && frameSizeOf(role) != laidOutFrame_) {
+        UpdateVideoGridRulers();
+    }
+}
+
+bool LiveVideoWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PanelLiveVideo && event->type() == QEvent::Resize) {
+        for (PictureWidget* panel : {PanelCameraDown, PanelCameraUp}) {
+            panel->setGeometry(PanelLiveVideo->rect());
+        }
+        UpdateVideoGridRulers();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LiveVideoWidget::PanelCameraClick(CameraRole role) {
+    if (!context_.project.ProjectOpen) {
+        return;  // a project snap needs a project to go into
+    }
+    const bool captured =
+        role == CameraRole::Up ? CaptureUplooking(context_) : CaptureDownlooking(context_);
+    const ImagePtr& image =
+        role == CameraRole::Up ? context_.vision.ImageUplooking : context_.vision.ImageDownlooking;
+    if (!captured || !image) {
+        Fail(context_, "CAMERA FAILED");
+        return;
+    }
+    snapWindow_.CreateProjectSnap(*image, role);
+}

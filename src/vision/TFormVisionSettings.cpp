@@ -1,0 +1,381 @@
+#include "vision/TFormVisionSettings.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+#include "context/ProgramContext.h"
+#include "motion/MoveOperations.h"
+#include "settings/NumberText.h"
+#include "ui_TFormVisionSettings.h"
+#include "vision/CameraDeviceComboBoxWidget.h"
+#include "vision/CameraSet.h"
+#include "vision/SimCameraProvider.h"
+#include "windowkit/JogPanelWidget.h"
+#include "windowkit/WindowWidgets.h"
+
+namespace {
+
+const char* const kHeightWarning =
+    "\"WARNING!! THE CAMERA HEIGHT HAS CHANGED\nARE YOU SURE YOU WANT TO\n"
+    "CHANGE THE CAMERA HEIGHT?";
+const char* const kHeightLastWarning =
+    "LAST WARNING!!!\n\nDO YOU REALLY WANT TO\nCHANGE THE CAMERA HEIGHT?";
+
+}  // namespace
+
+// One edit box: how it parses, what it accepts, where the value goes and what follows.
+struct TFormVisionSettings::EditRule {
+    enum class After { Nothing, Rulers, Enables, EnablesAlways };
+    QLineEdit* box;
+    bool integer;
+    int decimals;
+    std::function<bool(double)> accepts;
+    double MachineSettings::*real = nullptr;
+    int MachineSettings::*whole = nullptr;
+    After after = After::Nothing;
+};
+
+TFormVisionSettings::TFormVisionSettings(ProgramContext& context, CameraSet& cameras,
+                                         std::function<void()> rulersChanged, QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      cameras_(cameras),
+      rulersChanged_(std::move(rulersChanged)),
+      ui_(std::make_unique<Ui::TFormVisionSettings>()) {
+    ui_->setupUi(this);
+    JogPanelWidget::Options options;
+    options.refresh = [this] { context_.port.updateStatus(); };
+    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    ui_->LayoutJog->addWidget(jog_);
+    connectCamera(CameraRole::Down);
+    connectCamera(CameraRole::Up);
+    connectEdits();
+    connectPositionButtons();
+    connect(ui_->CheckBoxVisionTestMode, &QCheckBox::toggled, this, [this](bool checked) {
+        if (Enabled) {
+            context_.settings.visionTestMode = checked;
+        }
+    });
+    connect(ui_->RadioButtonDownCamera, &QRadioButton::clicked, this, [this] { selectCamera(0); });
+    connect(ui_->RadioButtonUpCamera, &QRadioButton::clicked, this, [this] { selectCamera(1); });
+    connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
+    adjustSize();  // sized before the first show, so its placement at the top right holds
+}
+
+TFormVisionSettings::~TFormVisionSettings() = default;
+
+QComboBox* TFormVisionSettings::deviceList(CameraRole role) const {
+    return role == CameraRole::Up ? ui_->ComboBoxCameraUp : ui_->ComboBoxCameraDown;
+}
+
+QComboBox* TFormVisionSettings::formatList(CameraRole role) const {
+    return role == CameraRole::Up ? ui_->ComboBoxFormatUp : ui_->ComboBoxFormatDown;
+}
+
+void TFormVisionSettings::connectCamera(CameraRole role) {
+    auto* devices = static_cast<CameraDeviceComboBox*>(deviceList(role));
+    connect(devices, &CameraDeviceComboBox::aboutToDropDown, this,
+            [this, role] { refillDevices(role); });
+    connect(devices, &QComboBox::activated, this, [this, role] { refillFormats(role); });
+    const bool up = role == CameraRole::Up;
+    connect(up ? ui_->ButtonUpCameraStart : ui_->ButtonDownCameraStart, &QPushButton::clicked, this,
+            [this, role] { startCamera(role, true); });
+    connect(up ? ui_->ButtonUpCameraStop : ui_->ButtonDownCameraStop, &QPushButton::clicked, this,
+            [this, role] { stopCamera(role); });
+}
+
+void TFormVisionSettings::connectEdits() {
+    using After = EditRule::After;
+    using M = MachineSettings;
+    const auto between = [](double low, double high) {
+        return [low, high](double v) { return low < v && v < high; };
+    };
+    const auto within = [](double low, double high) {
+        return [low, high](double v) { return low <= v && v <= high; };
+    };
+    const MachineSettings& s = context_.settings;
+    const MotrixCNC& cnc = context_.cnc;
+    rules_ = {
+        {ui_->EditDownlookingViewWidthInMM, false, 3, between(1, 100),
+         &M::downlookingCameraViewWidthMM, nullptr, After::Rulers},
+        {ui_->EditDownlookingSettlingDelay, false, 3, between(0, 5),
+         &M::downlookingCameraSettlingDelay},
+        {ui_->EditDownlookingEnlargementMM, true, 0, within(1, 9), nullptr,
+         &M::downlookingCameraEnlargementMM},
+        {ui_->EditUplookingViewWidthInMM, false, 3, between(1, 100), &M::uplookingCameraViewWidthMM,
+         nullptr, After::Rulers},
+        {ui_->EditUplookingSettlingDelay, false, 3, between(0, 5),
+         &M::uplookingCameraSettlingDelay},
+        {ui_->EditUplookingEnlargementMM, true, 0, within(1, 9), nullptr,
+         &M::uplookingCameraEnlargementMM},
+        {ui_->EditAngleTestLimit, true, 0, within(11, 89), nullptr,
+         &M::uplookingCameraAngleTestLimit},
+        {ui_->EditVisionCorrelationLimit, false, 2, within(0.3, 0.9), &M::visionCorrelationLimit,
+         nullptr, After::Enables},
+        // The soft limits in the home-relative frame the position is kept in.
+        {ui_->EditPositionX, false, 3,
+         [&s, &cnc](double v) {
+             return s.minimumXPosition - cnc.HomeOffsetX <= v &&
+                    v <= s.maximumXPosition - cnc.HomeOffsetX;
+         },
+         &M::uplookingCameraX, nullptr, After::EnablesAlways},
+        {ui_->EditPositionY, false, 3,
+         [&s, &cnc](double v) {
+             return s.minimumYPosition - cnc.HomeOffsetY <= v &&
+                    v <= s.maximumYPosition - cnc.HomeOffsetY;
+         },
+         &M::uplookingCameraY, nullptr, After::EnablesAlways},
+        {ui_->EditPositionZ, false, 3,
+         [&s](double v) {
+             return s.minimumZPosition - s.homeZ <= v && v <= s.maximumZPosition - s.homeZ;
+         },
+         &M::uplookingCameraZ, nullptr, After::EnablesAlways},
+    };
+    for (const EditRule& rule : rules_) {
+        connect(rule.box, &QLineEdit::textChanged, this, [this, &rule] { editChanged(rule); });
+    }
+}
+
+void TFormVisionSettings::editChanged(const EditRule& rule) {
+    if (!Enabled) {
+        return;
+    }
+    std::optional<double> value;
+    if (rule.integer) {
+        if (const auto whole = ParseInteger(rule.box->text())) {
+            value = *whole;
+        }
+    } else {
+        value = ParseReal(rule.box->text());
+    }
+    const bool accepted = value && rule.accepts(*value);
+    if (accepted) {
+        if (rule.integer) {
+            context_.settings.*rule.whole = static_cast<int>(*value);
+        } else {
+            context_.settings.*rule.real = *value;
+        }
+    }
+    ShowEditVerdict(rule.box, accepted);
+    if (accepted && rule.after == EditRule::After::Rulers && rulersChanged_) {
+        rulersChanged_();
+    }
+    if ((accepted && rule.after == EditRule::After::Enables) ||
+        rule.after == EditRule::After::EnablesAlways) {
+        RefreshEnables();
+    }
+}
+
+void TFormVisionSettings::ShowSettings() {
+    Enabled = false;
+    for (const EditRule& rule : rules_) {
+        rule.box->setText(rule.integer ? QString::number(context_.settings.*rule.whole)
+                                       : FormatFixed(context_.settings.*rule.real, rule.decimals));
+        ShowEditVerdict(rule.box, true);
+    }
+    ui_->CheckBoxVisionTestMode->setChecked(context_.settings.visionTestMode);
+    Enabled = true;
+}
+
+void TFormVisionSettings::RefreshEnables() {
+    const bool usable = Usable(context_);
+    ui_->ButtonGotoCamera->setEnabled(usable);
+    ui_->ButtonSetPosition->setEnabled(usable);
+    jog_->refreshEnabled();
+    for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
+        const bool active = cameras_.camera(role).GetActive();
+        const bool up = role == CameraRole::Up;
+        (up ? ui_->ButtonUpCameraStart : ui_->ButtonDownCameraStart)->setEnabled(!active);
+        (up ? ui_->ButtonUpCameraStop : ui_->ButtonDownCameraStop)->setEnabled(active);
+        deviceList(role)->setEnabled(!active);
+        formatList(role)->setEnabled(!active && deviceList(role)->currentIndex() >= 0);
+    }
+    const bool wasEnabled = Enabled;
+    Enabled = false;
+    (context_.SelectedCamera == 1 ? ui_->RadioButtonUpCamera : ui_->RadioButtonDownCamera)
+        ->setChecked(true);
+    Enabled = wasEnabled;
+}
+
+void TFormVisionSettings::refillDevices(CameraRole role) {
+    QComboBox* list = deviceList(role);
+    const QString selected = list->currentIndex() >= 0 ? list->currentText() : QString();
+    const QSignalBlocker quiet(list);
+    list->clear();
+    for (const TWVideoCaptureDevice& device : cameras_.camera(role).GetDevices()) {
+        list->addItem(device.Name);
+    }
+    list->setCurrentIndex(list->findText(selected));
+}
+
+void TFormVisionSettings::refillFormats(CameraRole role) {
+    TWCamera& camera = cameras_.camera(role);
+    QComboBox* devices = deviceList(role);
+    QComboBox* formats = formatList(role);
+    camera.SetActive(false);
+    camera.SetDeviceName(devices->currentIndex() >= 0 ? devices->currentText() : QString());
+    const QSignalBlocker quiet(formats);
+    formats->clear();
+    formats->setEnabled(!camera.GetDeviceName().isEmpty());
+    if (!formats->isEnabled()) {
+        return;
+    }
+    try {
+        for (const TWCameraFormat& format : camera.GetSupportedFormats()) {
+            formats->addItem(CameraFormatText(format));
+        }
+    } catch (const EWCameraError&) {
+        formats->setEnabled(false);  // the device has gone since the list was filled
+    }
+    formats->setCurrentIndex(-1);
+}
+
+void TFormVisionSettings::startCamera(CameraRole role, bool fromButton) {
+    if (fromButton) {
+        context_.SelectedCamera = static_cast<int>(role);
+    }
+    TWCamera& camera = cameras_.camera(role);
+    const QComboBox* formats = formatList(role);
+    if (formats->currentIndex() >= 0) {
+        try {
+            camera.SetActive(false);
+            const QList<TWCameraFormat> offered = camera.GetSupportedFormats();
+            if (formats->currentIndex() >= offered.size()) {
+                throw EWCameraError("Format not found");
+            }
+            camera.SetFormat(offered[formats->currentIndex()]);
+            camera.SetActive(true);
+        } catch (const EWCameraError& error) {
+            // At start-up a camera that cannot run just stays stopped; a person who pressed
+            // "Start" is told why.
+            if (fromButton) {
+                context_.port.showError(error.text());
+            }
+        }
+    }
+    if (camera.GetActive()) {
+        const bool up = role == CameraRole::Up;
+        (up ? context_.settings.cameraUpDeviceName : context_.settings.cameraDownDeviceName) =
+            deviceList(role)->currentText();
+        (up ? context_.settings.cameraUpFormatName : context_.settings.cameraDownFormatName) =
+            formats->currentText();
+    }
+    RefreshEnables();
+    context_.port.updateButtons();
+}
+
+void TFormVisionSettings::stopCamera(CameraRole role) {
+    cameras_.camera(role).SetActive(false);
+    RefreshEnables();
+}
+
+void TFormVisionSettings::selectStored(CameraRole role) {
+    const bool up = role == CameraRole::Up;
+    QString device =
+        up ? context_.settings.cameraUpDeviceName : context_.settings.cameraDownDeviceName;
+    QString format =
+        up ? context_.settings.cameraUpFormatName : context_.settings.cameraDownFormatName;
+    QComboBox* devices = deviceList(role);
+    if (device.isEmpty()) {
+        // Nothing chosen yet: on the simulator its own camera is the obvious choice.
+        device = up ? SimCameraProvider::kUpName : SimCameraProvider::kDownName;
+        format.clear();
+    }
+    devices->setCurrentIndex(devices->findText(device));
+    refillFormats(role);
+    QComboBox* formats = formatList(role);
+    const int stored = formats->findText(format);
+    formats->setCurrentIndex(format.isEmpty() && devices->currentIndex() >= 0 ? 0 : stored);
+}
+
+void TFormVisionSettings::StartCameras() {
+    for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
+        refillDevices(role);
+        selectStored(role);
+    }
+    context_.SelectedCamera = 1;
+    startCamera(CameraRole::Up, false);
+    context_.SelectedCamera = 0;
+    if (deviceList(CameraRole::Down)->currentIndex() >= 0) {
+        startCamera(CameraRole::Down, false);
+    }
+    RefreshEnables();
+    context_.port.updateButtons();
+}
+
+void TFormVisionSettings::selectCamera(int camera) {
+    if (!Enabled) {
+        return;
+    }
+    context_.SelectedCamera = camera;
+    refreshMain();
+    RefreshEnables();
+}
+
+void TFormVisionSettings::connectPositionButtons() {
+    connect(ui_->ButtonGotoCamera, &QPushButton::clicked, this,
+            &TFormVisionSettings::ButtonGotoCameraClick);
+    connect(ui_->ButtonSetPosition, &QPushButton::clicked, this,
+            &TFormVisionSettings::ButtonSetPositionClick);
+}
+
+void TFormVisionSettings::ButtonGotoCameraClick() {
+    context_.SelectedCamera = 1;
+    context_.port.updateStatus();
+    RefreshEnables();
+    const MachineSettings& s = context_.settings;
+    MoveHomeRelativeWithNozzleProtection(context_, s.uplookingCameraX, s.uplookingCameraY,
+                                         s.uplookingCameraZ, 0, s.maxStepsPerSecond);
+    refreshMain();
+    RefreshEnables();
+}
+
+void TFormVisionSettings::ButtonSetPositionClick() {
+    context_.SelectedCamera = 1;
+    context_.port.updateStatus();
+    RefreshEnables();
+    MachineSettings& s = context_.settings;
+    const MotrixCNC& cnc = context_.cnc;
+    OperatorPort& port = context_.port;
+    using Answer = OperatorPort::Answer;
+    if (port.ask("ARE YOU SURE YOU WANT TO CHANGE THE CAMERA POSITION?", false) == Answer::Yes) {
+        s.uplookingCameraX = cnc.CommandedX - cnc.HomeOffsetX;
+        s.uplookingCameraY = cnc.CommandedY - cnc.HomeOffsetY;
+        ShowSettings();
+    }
+    const double height = cnc.CommandedZ - s.homeZ;
+    if (s.uplookingCameraZ != height && port.ask(kHeightWarning, false) == Answer::Yes &&
+        port.ask(kHeightLastWarning, false) == Answer::Yes) {
+        s.uplookingCameraZ = height;
+        ShowSettings();
+    }
+    RefreshEnables();
+}
+
+void TFormVisionSettings::refreshMain() {
+    context_.port.updateStatus();
+    context_.port.updateButtons();
+}
+
+void TFormVisionSettings::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Enabled = false;
+    PlaceAtTopRight(this);
+    OldViewSelection = context_.SelectedCamera;
+    (OldViewSelection == 1 ? ui_->RadioButtonUpCamera : ui_->RadioButtonDownCamera)
+        ->setChecked(true);
+    Enabled = true;
+    ShowSettings();
+    RefreshEnables();
+    refreshMain();
+}
+
+void TFormVisionSettings::done(int result) {
+    context_.SelectedCamera = OldViewSelection;
+    context_.port.updateButtons();
+    Enabled = false;
+    QDialog::done(result);
+}

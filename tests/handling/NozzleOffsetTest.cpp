@@ -1,0 +1,84 @@
+// The nozzle offset calibration and the teaching of the up-looking camera.
+#include <gtest/gtest.h>
+
+#include "handling/NozzleOffset.h"
+#include "support/MachineFixture.h"
+
+namespace {
+
+using A = OperatorPort::Answer;
+
+class NozzleOffsetTest : public MachineFixture {
+protected:
+    void headAt(double x, double y, double z) { ASSERT_TRUE(cnc.MoveMachine(x, y, z, 0, 65000)); }
+};
+
+TEST_F(NozzleOffsetTest, SetNozzleStoresTheNozzleMinusTheCameraOnTheMark) {
+    headAt(100, 50, 0);
+    port.answers = {A::Yes};
+    ASSERT_TRUE(SetCalibrationMarkHere(context));
+    headAt(70, 55, 12.5);
+    port.answers = {A::Yes};
+    ASSERT_TRUE(SetNozzleOffsetHere(context));
+    const MachineSettings& s = context.settings;
+    EXPECT_EQ(s.nozzleOffsetX, -30);
+    EXPECT_EQ(s.nozzleOffsetY, 5);
+    EXPECT_EQ(s.nozzleCalibrationZ, 12.5);
+    EXPECT_EQ(port.calls, QStringList({"ask2: ARE YOU SURE YOU WANT TO CHANGE THE CAMERA POSITION?",
+                                       "ask2: ARE YOU SURE YOU WANT TO SET THE NOZZLE OFFSET?"}));
+
+    // Going back puts the nozzle on the mark at its touch height.
+    headAt(0, 0, 0);
+    ASSERT_TRUE(GoToNozzleOnMark(context));
+    EXPECT_EQ(cnc.CommandedX, 70);
+    EXPECT_EQ(cnc.CommandedY, 55);
+    EXPECT_EQ(cnc.CommandedZ, 12.5);
+}
+
+TEST_F(NozzleOffsetTest, AChangedCameraHeightNeedsTwoMoreWarnings) {
+    const QString position = "ask2: ARE YOU SURE YOU WANT TO CHANGE THE CAMERA POSITION?";
+    const QString height =
+        "ask2: \"WARNING!! THE CAMERA HEIGHT HAS CHANGED\rARE YOU SURE YOU WANT TO\rCHANGE THE "
+        "CAMERA HEIGHT?";
+    const QString last =
+        "ask2: LAST WARNING!!!\r\rDO YOU REALLY WANT TO\rCHANGE THE CAMERA HEIGHT?";
+    const MachineSettings& s = context.settings;
+    struct Case {
+        double z;
+        std::deque<A> answers;
+        QStringList asked;
+        double expectedZ;
+    };
+    const Case cases[] = {{0, {A::Yes}, {position}, 0},
+                          {4, {A::Yes, A::Yes, A::No}, {position, height, last}, 0},
+                          {4, {A::Yes, A::Yes, A::Yes}, {position, height, last}, 4}};
+    for (const Case& c : cases) {
+        context.settings.uplookingCameraX = 200;
+        headAt(180, 190, c.z);
+        port.calls.clear();
+        port.answers = c.answers;
+        SetUpCameraHere(context);
+        EXPECT_EQ(port.calls, c.asked) << c.z;
+        EXPECT_EQ(s.uplookingCameraX, 180);  // the position answer stands
+        EXPECT_EQ(s.uplookingCameraY, 190);
+        EXPECT_EQ(s.uplookingCameraZ, c.expectedZ);
+        EXPECT_EQ(context.SelectedCamera, 1);
+    }
+}
+
+TEST_F(NozzleOffsetTest, OpeningMountsTheCalibrationNozzleAndLooksAtTheMark) {
+    MachineSettings& s = context.settings;
+    s.nozzleChangerLocation = 1;
+    s.nozzleX.fill(100);
+    s.nozzleY.fill(300);
+    s.nozzleNumber = 7;
+    s.nozzleCalibrationX = 150;
+    s.nozzleCalibrationY = 60;
+    StartNozzleOffsetCalibration(context);
+    EXPECT_EQ(s.currentNozzle, 7);
+    EXPECT_EQ(cnc.CommandedX, 150);
+    EXPECT_EQ(cnc.CommandedY, 60);
+    EXPECT_EQ(cnc.CommandedZ, 0);
+}
+
+}  // namespace
