@@ -1,7 +1,8 @@
-// Every reader of outside data on files of 1 to 10 MB: the time must grow in proportion to the
-// file's size (the fitted complexity is reported as O(N) with its RMS), and a 10 MB file must
-// read in under a second. Each file is built to the size asked for, in the shape that costs its
-// reader most: many small records, or many keys the reader has to look through.
+// Every reader of outside data (the simulator's world file too) on files of 1 to 10 MB: the time
+// must grow in proportion to the file's size (the fitted complexity is reported as O(N) with its
+// RMS), and a 10 MB file must read in under a second. Each file is built to the size asked for, in
+// the shape that costs its reader most: many small records, or many keys the reader has to look
+// through.
 #include <benchmark/benchmark.h>
 
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <functional>
 
+#include "WorldJson.h"
 #include "project/FeederFile.h"
 #include "project/PlaceFileImport.h"
 #include "project/ProjectFile.h"
@@ -197,6 +199,36 @@ void BM_LoadSnap(benchmark::State& state) {
     countBytes(state, QFileInfo(path).size());
 }
 
+// A board of as many parts as fit, every part with each of its keys.
+void BM_ReadWorldFile(benchmark::State& state) {
+    QByteArray text = linesUpTo(
+        state.range(0),
+        R"({"part_kinds": [{"name": "R0603", "body": [1.6, 0.8], "height": 0.45}],)"
+        "\n"
+        R"("board": {"size": [300, 200], "parts": [)"
+        "\n",
+        [](int n) {
+            return R"({"designator": "R)" + number(n) + R"(", "kind": "R0603", "position": [)" +
+                   number(n % 290 + 5) + ".25, " + number(n % 190 + 5) + R"(.5], "angle": )" +
+                   number(n * 90 % 360) + "},\n";
+        });
+    const int parts = text.count("designator");
+    text.chop(2);  // the last part's comma
+    text += "]}}\n";
+    const ReaderFile file("Large.json", text);
+    if (!file.ready(state)) {
+        return;
+    }
+    for (auto _ : state) {
+        const motrix_sim::World world = motrix_sim::worldFromFile(file.path().toStdString());
+        if (static_cast<int>(world.board.parts.size()) != parts) {
+            state.SkipWithError("the world did not read");
+            break;
+        }
+    }
+    countBytes(state, text.size());
+}
+
 void tenMegabytes(benchmark::internal::Benchmark* benchmark) {
     for (const qsizetype megabytes : {1, 2, 5, 10}) {
         benchmark->Arg(megabytes * kMegabyte);
@@ -211,3 +243,4 @@ BENCHMARK(BM_LoadFeederFile)->Apply(tenMegabytes);
 BENCHMARK(BM_LoadMachineSettings)->Apply(tenMegabytes);
 BENCHMARK(BM_ImportPlaceFile)->Apply(tenMegabytes);
 BENCHMARK(BM_LoadSnap)->Apply(tenMegabytes);
+BENCHMARK(BM_ReadWorldFile)->Apply(tenMegabytes);

@@ -10,6 +10,7 @@
 #include "CliCommand.h"
 #include "FuzzSupport.h"
 #include "ProjectChecks.h"
+#include "WorldJson.h"
 #include "project/ProjectFile.h"
 
 namespace {
@@ -37,7 +38,8 @@ QImage sampleFrame() {
     return frame;
 }
 
-// What the seeds name: a project, a place file, a camera frame and a snap cut from it.
+// What the seeds name: a project, a place file, a camera frame, a snap cut from it and the
+// simulator's built-in world.
 const QList<SampleFile>& sampleFiles() {
     static const QList<SampleFile> files = {
         {"sample.Corvane", ProjectFileText(SampleProject())},
@@ -47,6 +49,7 @@ const QList<SampleFile>& sampleFiles() {
          "C1,0805,15.5mm,2mm,15.5mm,2mm,15.5mm,2mm,B,-90,100n\r\n"},
         {"frame.bmp", bmpBytes(sampleFrame())},
         {"reference.bmp", bmpBytes(sampleFrame().copy(20, 14, 8, 8))},
+        {"world.json", QByteArray::fromStdString(std::string(motrix_sim::defaultWorldText()))},
     };
     return files;
 }

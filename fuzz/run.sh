@@ -22,6 +22,7 @@ fixtures() {
     fuzz_project_file | fuzz_feeder_file) echo tests/project/model/golden ;;
     fuzz_settings_file) echo tests/settings/golden ;;
     fuzz_place_file) echo tests/project/placefile/fixtures ;;
+    fuzz_world_file) echo sim/worlds ;;
     esac
 }
 
@@ -32,6 +33,7 @@ dictionary() {
     fuzz_place_file) echo place ;;
     fuzz_snap) echo snap ;;
     fuzz_cli) echo cli ;;
+    fuzz_world_file) echo world ;;
     esac
 }
 
