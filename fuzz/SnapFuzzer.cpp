@@ -6,6 +6,7 @@
 
 namespace {
 
+constexpr std::size_t kLargestSnap = 4096 * 4096;  // LoadSnap refuses larger pictures
 constexpr std::size_t kLargestWrittenBack = 1024 * 1024;
 
 // How the program would write the image back: a BMP file.
@@ -24,6 +25,7 @@ void checkImage(const TBitmap32& image) {
                    .arg(image.Width)
                    .arg(image.Height)
                    .arg(image.Bits.size()));
+    FUZZ_CHECK(image.Bits.size() <= kLargestSnap, "a picture larger than any camera frame loads");
     for (const TColor32 pixel : image.Bits) {
         FUZZ_CHECK(pixel >> 24 == 0xFF, "a snap pixel is not opaque");
     }
