@@ -11,10 +11,17 @@ SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:chec
                 LSAN_OPTIONS=suppressions=$(CURDIR)/sanitize/lsan.supp \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/sanitize/ubsan.supp
 
-.PHONY: deps configure build run test bench sanitize format clean
+# Only `make fuzz` needs these: clang with libFuzzer and the sanitizer runtimes, and
+# llvm-symbolizer for readable reports.
+FUZZ_PACKAGES := clang libclang-rt-14-dev llvm
+FUZZ_DIR := build-fuzz
+FUZZ_SECONDS ?= 60
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+.PHONY: deps fuzz-deps configure build run test bench sanitize fuzz format clean
+
+# $(call install_missing,PACKAGES): installs those of the Debian packages that are missing.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -22,6 +29,13 @@ deps:
 	  $(SUDO) apt-get update && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+fuzz-deps:
+	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
 
 configure: deps
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -46,8 +60,15 @@ sanitize: deps
 	$(SANITIZE_ENV) cmake --build $(SANITIZE_DIR)
 	$(SANITIZE_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
 
+# Every reader's fuzzing harness for FUZZ_SECONDS each, in a clang build of its own.
+fuzz: fuzz-deps
+	@[ -f $(FUZZ_DIR)/build.ninja ] || cmake -S . -B $(FUZZ_DIR) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON
+	cmake --build $(FUZZ_DIR) --target fuzzers
+	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

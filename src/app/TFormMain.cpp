@@ -158,7 +158,7 @@ void TFormMain::addProjectPanels() {
 void TFormMain::addJogPanel() {
     JogPanelWidget::Options options;
     options.withA = true;
-    options.fineAStep = [this] { return 360.0 / context_.settings.aStepsPerRev; };
+    options.fineAStep = [this] { return JogPanelWidget::motorStepA(context_); };
     options.refresh = [this] {
         updateStatus();
         updateButtons();

@@ -28,11 +28,7 @@ TFormFeeders::TFormFeeders(ProgramContext& context, SnapCutter cutSystemSnap, QW
       cutSystemSnap_(std::move(cutSystemSnap)),
       ui_(std::make_unique<Ui::TFormFeeders>()) {
     ui_->setupUi(this);
-    JogPanelWidget::Options options;
-    options.withA = true;
-    options.fineAStep = [this] { return 360.0 / context_.settings.aStepsPerRev; };
-    options.refresh = [this] { context_.port.updateStatus(); };
-    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    jog_ = JogPanelWidget::forSettingsWindow(context_, JogPanelWidget::AButtons::TenthDegree, this);
     ui_->LayoutJog->addWidget(jog_);
     ui_->EditFeederSnapName->installEventFilter(this);
     connectEdits();

@@ -28,9 +28,7 @@ bool within(double value, double lowest, double highest) {
 TFormNozzleChanger::TFormNozzleChanger(ProgramContext& context, QWidget* parent)
     : QDialog(parent), context_(context), ui_(std::make_unique<Ui::TFormNozzleChanger>()) {
     ui_->setupUi(this);
-    JogPanelWidget::Options options;
-    options.refresh = [this] { context_.port.updateStatus(); };
-    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    jog_ = JogPanelWidget::forSettingsWindow(context_, JogPanelWidget::AButtons::None, this);
     ui_->LayoutJog->addWidget(jog_);
     connectEdits();
     connectButtons();

@@ -42,9 +42,7 @@ bool offset(const ProgramContext&, double value) {
 TFormNozzleOffset::TFormNozzleOffset(ProgramContext& context, QWidget* parent)
     : QDialog(parent), context_(context), ui_(std::make_unique<Ui::TFormNozzleOffset>()) {
     ui_->setupUi(this);
-    JogPanelWidget::Options options;
-    options.refresh = [this] { context_.port.updateStatus(); };
-    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    jog_ = JogPanelWidget::forSettingsWindow(context_, JogPanelWidget::AButtons::None, this);
     ui_->LayoutJog->addWidget(jog_);
     connectNozzleRadios();
     connectButtons();

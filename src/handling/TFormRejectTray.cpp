@@ -13,9 +13,7 @@
 TFormRejectTray::TFormRejectTray(ProgramContext& context, QWidget* parent)
     : QDialog(parent), context_(context), ui_(std::make_unique<Ui::TFormRejectTray>()) {
     ui_->setupUi(this);
-    JogPanelWidget::Options options;
-    options.refresh = [this] { context_.port.updateStatus(); };
-    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    jog_ = JogPanelWidget::forSettingsWindow(context_, JogPanelWidget::AButtons::None, this);
     ui_->LayoutJog->addWidget(jog_);
     for (int tray = 1; tray <= kRejectTrayCount; ++tray) {
         connectTray(tray);

@@ -33,11 +33,7 @@ void switchFeeder(ProgramContext& context, bool on) {
 TFormCNCSettings::TFormCNCSettings(ProgramContext& context, QWidget* parent)
     : QDialog(parent), context_(context), ui_(std::make_unique<Ui::TFormCNCSettings>()) {
     ui_->setupUi(this);
-    JogPanelWidget::Options options;
-    options.withA = true;
-    options.fineAStep = [this] { return 360.0 / context_.settings.aStepsPerRev; };
-    options.refresh = [this] { context_.port.updateStatus(); };
-    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    jog_ = JogPanelWidget::forSettingsWindow(context_, JogPanelWidget::AButtons::MotorStep, this);
     ui_->LayoutJog->addWidget(jog_);
     for (const CNCSettingField& field : CNCSettingFields()) {
         connect(findChild<QLineEdit*>(field.editName), &QLineEdit::textChanged, this,

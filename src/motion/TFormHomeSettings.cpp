@@ -27,9 +27,7 @@ TFormHomeSettings::TFormHomeSettings(ProgramContext& context, SpecialSnap create
       createSpecialSnap_(std::move(createSpecialSnap)),
       ui_(std::make_unique<Ui::TFormHomeSettings>()) {
     ui_->setupUi(this);
-    JogPanelWidget::Options options;
-    options.refresh = [this] { context_.port.updateStatus(); };
-    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    jog_ = JogPanelWidget::forSettingsWindow(context_, JogPanelWidget::AButtons::None, this);
     ui_->LayoutJog->addWidget(jog_);
     for (QLabel* noSnap : {ui_->ImageNoSnap1, ui_->ImageNoSnap2}) {
         noSnap->setText("NO SNAP");

@@ -83,20 +83,27 @@ void WriteList(IniWriter& writer, const QString& countKey, const QString& itemWo
 }
 
 // The count decides how many items are read; an item whose keys are missing gets the
-// defaults. Nothing when the count is negative or beyond kMaxListLength; `problem`, when given,
-// then says so.
+// defaults. Nothing when the count is negative, beyond kMaxListLength or beyond the number of
+// values the section holds (every item saved has its values there, so a larger count is damage,
+// and reading it would make items the file never held); `problem`, when given, then says so.
 template <typename Record>
 std::optional<QList<Record>> ReadList(const IniSection& section, const QString& countKey,
                                       const QString& itemWord,
                                       std::span<const Field<Record>> fields,
                                       QString* problem = nullptr) {
     const int count = section.read(countKey, 0);
-    if (count < 0 || count > kMaxListLength) {
+    const bool inRange = count >= 0 && count <= kMaxListLength;
+    if (!inRange || count > section.size()) {
         if (problem) {
-            *problem = QStringLiteral("\"%1\" is %2, not a count from 0 to %3")
-                           .arg(countKey)
-                           .arg(count)
-                           .arg(kMaxListLength);
+            *problem = inRange ? QStringLiteral("\"%1\" is %2, but its section holds only %3 %4")
+                                     .arg(countKey)
+                                     .arg(count)
+                                     .arg(section.size())
+                                     .arg(section.size() == 1 ? "value" : "values")
+                               : QStringLiteral("\"%1\" is %2, not a count from 0 to %3")
+                                     .arg(countKey)
+                                     .arg(count)
+                                     .arg(kMaxListLength);
         }
         return std::nullopt;
     }

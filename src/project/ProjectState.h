@@ -15,6 +15,8 @@ struct PartRec {
     double Angle = 0;
     int Feeder = 0;  // 1-based feeder number, 0 = none chosen
     bool Enabled = true;
+
+    bool operator==(const PartRec&) const = default;
 };
 
 enum FeederKind { FeederReel = 0, FeederTray = 1, FeederVibration = 2 };
@@ -40,6 +42,8 @@ struct FeederRec {
     int PlaceSpeedType = PlaceSpeedFast;
     int RejectTray = 1;
     bool Use_Vision = true;
+
+    bool operator==(const FeederRec&) const = default;
 };
 
 // The open project: board and panel geometry, fiducials, part list and feeder list.
@@ -87,4 +91,6 @@ struct ProjectState {
 
     int PartCount() const { return static_cast<int>(Parts.size()); }
     int FeederCount() const { return static_cast<int>(Feeders.size()); }
+
+    bool operator==(const ProjectState&) const = default;
 };

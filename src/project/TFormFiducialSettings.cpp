@@ -29,9 +29,7 @@ TFormFiducialSettings::TFormFiducialSettings(ProgramContext& context, SnapCutter
       cutProjectSnap_(std::move(cutProjectSnap)),
       ui_(std::make_unique<Ui::TFormFiducialSettings>()) {
     ui_->setupUi(this);
-    JogPanelWidget::Options options;
-    options.refresh = [this] { context_.port.updateStatus(); };
-    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    jog_ = JogPanelWidget::forSettingsWindow(context_, JogPanelWidget::AButtons::None, this);
     ui_->LayoutJog->addWidget(jog_);
     connect(ui_->CheckBoxEnableFiducial, &QCheckBox::toggled, this, [this](bool on) {
         if (Enabled) {

@@ -16,6 +16,23 @@ char16_t folded(QChar c) {
     return c.toCaseFolded().unicode();
 }
 
+// Calls `visit` with every line of `text` without its end: CR LF, LF or a lone CR.
+template <typename Visit>
+void forEachLine(QStringView text, Visit visit) {
+    qsizetype begin = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (text[at] != u'\n' && text[at] != u'\r') {
+            continue;
+        }
+        visit(text.sliced(begin, at - begin));
+        if (text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n') {
+            ++at;
+        }
+        begin = at + 1;
+    }
+    visit(text.sliced(begin));
+}
+
 }  // namespace
 
 bool operator==(CaselessName left, CaselessName right) {
@@ -65,21 +82,18 @@ IniDocument IniDocument::parse(QString text) {
     IniDocument document;
     document.text_ = std::move(text);
     IniSection* current = nullptr;
-    for (QStringView line : QStringView(document.text_).tokenize(u'\n')) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
+    forEachLine(document.text_, [&](QStringView line) {
         const QStringView trimmed = line.trimmed();
         if (trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
             current = &document.sections_[CaselessName{trimmed.sliced(1).chopped(1).trimmed()}];
-            continue;
+            return;
         }
         const qsizetype equals = line.indexOf(u'=');
         const QStringView key = equals < 0 ? QStringView() : line.first(equals).trimmed();
         if (current && !key.isEmpty() && !current->values_.contains(CaselessName{key})) {
             current->values_.insert(CaselessName{key}, line.sliced(equals + 1));
         }
-    }
+    });
     return document;
 }
 

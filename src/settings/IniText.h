@@ -24,6 +24,9 @@ public:
     double read(const QString& key, double fallback) const;  // "." separator only
     bool read(const QString& key, bool fallback) const;      // any non-zero integer is true
 
+    // The number of keys, so a count read from the file can be held against what it holds.
+    qsizetype size() const { return values_.size(); }
+
 private:
     friend class IniDocument;
     const QStringView* find(const QString& key) const;

@@ -36,7 +36,14 @@ QString FormatReal(double value) {
     }
     // The ten significant digits are taken as decimal text: printing the rounded double with
     // ten decimals would show its binary error (1234567.123 -> "1234567.1229999999").
-    const QString scientific = QString::number(std::abs(value), 'e', kSignificant - 1);
+    QString scientific = QString::number(std::abs(value), 'e', kSignificant - 1);
+    bool readsBack = false;
+    if (!std::isfinite(scientific.toDouble(&readsBack)) || !readsBack) {
+        // Rounded up past the largest double, the text would read back as no number: cut the
+        // digits instead of rounding them.
+        const QString exact = QString::number(std::abs(value), 'e', 16);
+        scientific = exact.left(kSignificant + 1) + exact.mid(exact.indexOf(u'e'));
+    }
     const qsizetype exponentAt = scientific.indexOf(u'e');
     const int integerDigits = scientific.mid(exponentAt + 1).toInt() + 1;
     if (integerDigits < 0) {

@@ -45,6 +45,20 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes) {
     return text;
 }
 
+// Qt's UTF-16 decoders keep a surrogate that lacks its partner, which no encoder can write
+// (UTF-8 gives "?"): it reads as the replacement character, as a damaged UTF-8 sequence does, so
+// what is read saves and reads back the same.
+QString withoutLoneSurrogates(QString text) {
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
+            ++at;
+        } else if (text[at].isSurrogate()) {
+            text[at] = QChar::ReplacementCharacter;
+        }
+    }
+    return text;
+}
+
 QString decodeWindows1252(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
@@ -87,8 +101,8 @@ std::optional<QByteArray> encodeWindows1252(const QString& text) {
 QString DecodeText(const QByteArray& bytes) {
     for (const ByteOrderMark& mark : kByteOrderMarks) {
         if (bytes.startsWith(mark.bytes)) {
-            return decoderFor(mark.encoding)
-                .decode(QByteArrayView(bytes).sliced(mark.bytes.size()));
+            return withoutLoneSurrogates(
+                decoderFor(mark.encoding).decode(QByteArrayView(bytes).sliced(mark.bytes.size())));
         }
     }
     if (std::optional<QString> text = decodeUtf8(bytes)) {

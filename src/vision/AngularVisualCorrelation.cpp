@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int kHalfTurn = 180;  // degrees
+
 // One trial angle, relative to the base angle, and what the position search found at it:
 // the score and the offset in full-resolution pixels (Y up) of the turned image.
 struct AngleTrial {
@@ -205,7 +207,10 @@ bool AngularVisualCorrelation(const VisionContext& vision, double angle, int enl
                        session.active() ? 1 : searchThreads(vision.threads));
 
     const double step = angleStep(factor, reference->Width);
-    const int limit = settings.uplookingCameraAngleTestLimit;
+    // The sweep reaches at most half a turn either way: past that it would only try again
+    // angles it has tried. A limit out of 0..180 (a damaged settings file, a typing slip) asked
+    // for billions of trials, or for none, and then took a result from an empty list.
+    const int limit = std::clamp(settings.uplookingCameraAngleTestLimit, 0, kHalfTurn);
     AngleBest best;
     AngleTrial last =
         search.run(coarseTrials(angleStepCount(limit, step), step), angle, factor, state, best);

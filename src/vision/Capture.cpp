@@ -1,8 +1,10 @@
 #include "vision/Capture.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QtEndian>
 #include <algorithm>
 #include <cstdlib>
@@ -11,13 +13,30 @@
 
 namespace {
 
+// A snap is a piece of a camera frame. A header that claims more pixels than any camera gives
+// belongs to a damaged file, and reading it would take memory by the header's word alone.
+constexpr qint64 kMaxSnapPixels = 4096 * 4096;
+
+bool withinSnapSize(QSize size) {
+    return qint64(size.width()) * size.height() <= kMaxSnapPixels;
+}
+
+// The picture as an image; false when there is no memory for it.
+bool toImage(const QImage& picture, ImagePtr& image) {
+    try {
+        image = pictureToImage(picture);
+        return true;
+    } catch (const ImageError&) {
+        return false;
+    }
+}
+
 bool capture(ProgramContext& context, CameraRole camera, ImagePtr& image) {
     QImage frame;
     if (!context.cameras || !context.cameras->currentFrame(camera, frame) || frame.isNull()) {
         return false;
     }
-    image = pictureToImage(frame);
-    return true;
+    return toImage(frame, image);
 }
 
 }  // namespace
@@ -58,12 +77,20 @@ bool LoadSnap(const QString& path, ImagePtr& image) {
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    QImage picture;
-    if (BitmapCutShort(bytes) || !picture.loadFromData(bytes)) {
+    QBuffer bytes;
+    bytes.setData(file.readAll());
+    if (BitmapCutShort(bytes.data())) {
         return false;
     }
-    image = pictureToImage(picture);
+    QImageReader reader(&bytes);
+    if (!withinSnapSize(reader.size())) {
+        return false;
+    }
+    const QImage picture = reader.read();
+    if (picture.isNull() || !withinSnapSize(picture.size()) || !toImage(picture, image)) {
+        image.reset();
+        return false;
+    }
     return true;
 }
 

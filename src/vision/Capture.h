@@ -9,8 +9,8 @@
 struct ProgramContext;
 
 // Replaces ImageDownlooking (ImageUplooking) with the camera's current frame. False when the
-// camera gives no frame: the old image stays, so no search ever runs on a stale frame
-// without the caller knowing.
+// camera gives no frame (or there is no memory for it): the old image stays, so no search ever runs
+// on a stale frame without the caller knowing.
 bool CaptureDownlooking(ProgramContext& context);
 bool CaptureUplooking(ProgramContext& context);
 
@@ -23,7 +23,8 @@ VisionContext VisionOf(ProgramContext& context);
 QString ResolveSnapPath(const QString& path);
 
 // Loads the snap at `path` (resolved as above) into `image`. False, with `image` empty, when
-// the file is missing, cannot be read as a picture, or is a bitmap cut short.
+// the file is missing, cannot be read as a picture, is a bitmap cut short, or claims more than
+// 4096 x 4096 pixels (no camera frame is that large: the file is damaged).
 bool LoadSnap(const QString& path, ImagePtr& image);
 
 // True for a bitmap file ("BM") shorter than its headers say: a copy or a save that broke off.

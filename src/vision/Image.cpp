@@ -94,6 +94,9 @@ ImagePtr pictureToImage(const QImage& picture) {
         return image;
     }
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    if (rgb.isNull() && !picture.isNull()) {
+        throw ImageError("Can't allocate memory for image");  // the conversion found none
+    }
     ImagePtr image = createImage(rgb.width(), rgb.height());
     for (int y = 0; y < rgb.height(); ++y) {
         const uchar* source = rgb.constScanLine(y);

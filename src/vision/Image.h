@@ -67,7 +67,8 @@ ImagePtr cloneImage(const TBitmap32* image);
 // big enough. Filters whose output size is decided by the run use it on their output image.
 void reshapeImage(TBitmap32& image, int width, int height);
 
-// Window-system pictures: any QImage in, an opaque image out (alpha 255).
+// Window-system pictures: any QImage in, an opaque image out (alpha 255). Raises "Can't allocate
+// memory for image" when there is no memory for the copy.
 ImagePtr pictureToImage(const QImage& picture);
 // Fills `picture` with a 32-bit copy of the image; nothing for no image.
 void imageToPicture(const TBitmap32* image, QImage& picture);

@@ -46,9 +46,7 @@ TFormVisionSettings::TFormVisionSettings(ProgramContext& context, CameraSet& cam
       rulersChanged_(std::move(rulersChanged)),
       ui_(std::make_unique<Ui::TFormVisionSettings>()) {
     ui_->setupUi(this);
-    JogPanelWidget::Options options;
-    options.refresh = [this] { context_.port.updateStatus(); };
-    jog_ = new JogPanelWidget(context_, std::move(options), this);
+    jog_ = JogPanelWidget::forSettingsWindow(context_, JogPanelWidget::AButtons::None, this);
     ui_->LayoutJog->addWidget(jog_);
     connectCamera(CameraRole::Down);
     connectCamera(CameraRole::Up);

@@ -18,6 +18,23 @@ JogPanelWidget::JogPanelWidget(ProgramContext& context, Options options, QWidget
     }
 }
 
+JogPanelWidget* JogPanelWidget::forSettingsWindow(ProgramContext& context, AButtons aButtons,
+                                                  QWidget* parent) {
+    Options options;
+    options.withA = aButtons != AButtons::None;
+    if (aButtons == AButtons::MotorStep) {
+        options.fineAStep = [&context] { return motorStepA(context); };
+    } else {
+        options.fineAStep = [] { return 0.1; };
+    }
+    options.refresh = [&context] { context.port.updateStatus(); };
+    return new JogPanelWidget(context, std::move(options), parent);
+}
+
+double JogPanelWidget::motorStepA(const ProgramContext& context) {
+    return 360.0 / context.settings.aStepsPerRev;
+}
+
 void JogPanelWidget::addAxisRow(int row, Axis axis, const QString& letter,
                                 const QString& fineName) {
     const bool angular = axis == AxisA;

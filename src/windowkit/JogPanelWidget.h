@@ -23,7 +23,17 @@ public:
         std::function<void()> refresh;
     };
 
+    // The A buttons of a settings window's panel: none, one motor step or a tenth of a degree
+    // for the fine step.
+    enum class AButtons { None, MotorStep, TenthDegree };
+
     JogPanelWidget(ProgramContext& context, Options options, QWidget* parent = nullptr);
+
+    // A settings window's panel: refreshes the main window's read-out after each jog.
+    static JogPanelWidget* forSettingsWindow(ProgramContext& context, AButtons aButtons,
+                                             QWidget* parent);
+    // One motor step of the A axis in degrees (360 / "A Steps Per Rev").
+    static double motorStepA(const ProgramContext& context);
 
     // Enabled only while the machine is usable.
     void refreshEnabled();

@@ -20,6 +20,7 @@
 
 #include "settings/MachineSettingsStore.h"
 #include "support/widgets/MainWindowFixture.h"
+#include "windowkit/JogPanelWidget.h"
 #include "windowkit/WindowWidgets.h"
 
 namespace {
@@ -120,6 +121,27 @@ TEST_F(MainWindowTest, EmergencyStopEndsARun) {
     EXPECT_FALSE(context->cycle.running());
     EXPECT_FALSE(context->cycle.PartOnNozzle);
     EXPECT_TRUE(window->menuBar()->findChild<QMenu*>("File1")->menuAction()->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheFineAStepIsOneMotorStepOrATenthOfADegreeAsTheWindowWants) {
+    startUp();
+    context->settings.aStepsPerRev = 8000;
+    struct Case {
+        JogPanelWidget::AButtons aButtons;
+        double fineStep;
+    };
+    for (const Case& c : {Case{JogPanelWidget::AButtons::MotorStep, 0.045},
+                          Case{JogPanelWidget::AButtons::TenthDegree, 0.1}}) {
+        std::unique_ptr<JogPanelWidget> jog(
+            JogPanelWidget::forSettingsWindow(*context, c.aButtons, nullptr));
+        jog->refreshEnabled();
+        const double a = context->cnc.CommandedA;
+        jog->findChild<QPushButton*>("ButtonJogAPlus")->click();
+        EXPECT_NEAR(context->cnc.CommandedA - a, c.fineStep, 1e-9);
+    }
+    std::unique_ptr<JogPanelWidget> withoutA(
+        JogPanelWidget::forSettingsWindow(*context, JogPanelWidget::AButtons::None, nullptr));
+    EXPECT_EQ(withoutA->findChild<QPushButton*>("ButtonJogAPlus"), nullptr);
 }
 
 TEST_F(MainWindowTest, JogPanelStepsTheHead) {

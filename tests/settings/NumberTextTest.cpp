@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "settings/NumberText.h"
 
 namespace {
@@ -30,6 +32,17 @@ TEST(NumberText, FormatRealRoundsToTenSignificantDigitsThenWritesTenDecimals) {
     };
     for (const FormatCase& c : cases) {
         EXPECT_EQ(FormatReal(c.value), QString::fromLatin1(c.text)) << c.value;
+    }
+}
+
+// Ten digits rounded up would pass the largest double and read back as no number at all.
+TEST(NumberText, FormatRealOfTheLargestDoublesReadsBack) {
+    for (const double value :
+         {std::numeric_limits<double>::max(), -1.7976931347e308, 1.79769313e308}) {
+        const std::optional<double> read = ParseReal(FormatReal(value));
+        ASSERT_TRUE(read.has_value()) << value;
+        EXPECT_EQ(FormatReal(*read), FormatReal(value)) << value;
+        EXPECT_NEAR(*read / value, 1, 1e-9) << value;
     }
 }
 

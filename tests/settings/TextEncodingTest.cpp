@@ -39,6 +39,10 @@ TEST(DecodeText, ChoosesTheEncodingByMarkOrByValidity) {
         {"the five bytes without a character keep their number",
          bytesOf({0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xFF}),
          QString::fromUtf8("\u0081\u008D\u008F\u0090\u009D\u00FF")},
+        // Kept as they were, they were saved as "?" and the file changed at every save.
+        {"UTF-16 surrogates without their partner read as the replacement character",
+         bytesOf({0xFF, 0xFE, 0x00, 0xD8, 'a', 0, 0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xDC}),
+         QString::fromUtf8("\uFFFDa\U0001F600\uFFFD")},
         {"only the selecting mark is dropped", bytesOf({0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF, 'x'}),
          QString(QChar(0xFEFF)) + u'x'},
     };

@@ -2,7 +2,9 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "VisionTestFixtures.h"
@@ -78,6 +80,32 @@ TEST(AngularCorrelationTest, TurnedPartIsMeasuredWithinOneStep) {
         EXPECT_NEAR(bench.state.VisionAngle, -turn, angleStep(3, 100)) << turn;
         EXPECT_GT(bench.state.VisionCorrelation, 0.8) << turn;
     }
+}
+
+// A limit past half a turn only repeats angles: the sweep stops at 180 degrees either way
+// instead of asking for billions of trials (and the memory for them).
+TEST(AngularCorrelationTest, LimitBeyondHalfATurnSearchesAsHalfATurn) {
+    const auto search = [](int limit) {
+        VisionBench bench;
+        bench.settings.uplookingCameraAngleTestLimit = limit;
+        bench.state.ImageReference = texture(100, 100, 101);
+        bench.state.ImageUplooking = partFrame(*bench.state.ImageReference, 12);
+        EXPECT_TRUE(AngularVisualCorrelation(bench.context(), 0, 6)) << limit;
+        return std::pair(bench.state.VisionAngle, bench.state.VisionCorrelation);
+    };
+    const auto halfTurn = search(180);
+    EXPECT_NEAR(halfTurn.first, -12, angleStep(3, 100));
+    EXPECT_EQ(search(std::numeric_limits<int>::max()), halfTurn);
+}
+
+// A limit below zero sweeps nothing; the search fails instead of reading an empty trial list.
+TEST(AngularCorrelationTest, NegativeLimitFindsNothing) {
+    VisionBench bench;
+    bench.settings.uplookingCameraAngleTestLimit = -194;
+    bench.state.ImageReference = texture(100, 100, 101);
+    bench.state.ImageUplooking = partFrame(*bench.state.ImageReference, 0);
+    EXPECT_FALSE(AngularVisualCorrelation(bench.context(), -6, 6));
+    EXPECT_EQ(bench.state.VisionAngle, 0);
 }
 
 // The search turns the frame by the base angle plus each trial angle; what it finds there is

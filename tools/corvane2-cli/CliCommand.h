@@ -12,6 +12,10 @@ struct CliCommand {
 
 std::vector<CliCommand>& CliCommands();
 
+// Runs the command that the first argument names (the program's own name left out) and returns
+// its exit status; with no command or an unknown one, the usage and status 2.
+int RunCliCommand(QStringList arguments);
+
 struct CliRegistration {
     explicit CliRegistration(CliCommand command) { CliCommands().push_back(command); }
 };

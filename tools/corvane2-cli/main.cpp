@@ -1,37 +1,9 @@
 // corvane2-cli: the core without windows, for scripts, checks of CAD exports and saved frames.
 #include <QCoreApplication>
-#include <cstdio>
 
 #include "CliCommand.h"
 
-std::vector<CliCommand>& CliCommands() {
-    static std::vector<CliCommand> commands;
-    return commands;
-}
-
-namespace {
-
-int printUsage() {
-    std::fputs("usage: corvane2-cli COMMAND [ARGUMENTS]\ncommands:\n", stderr);
-    for (const CliCommand& command : CliCommands()) {
-        std::fprintf(stderr, "  %s %s\n", command.name, command.usage);
-    }
-    return 2;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (arguments.isEmpty()) {
-        return printUsage();
-    }
-    const QString name = arguments.takeFirst();
-    for (const CliCommand& command : CliCommands()) {
-        if (name == QLatin1String(command.name)) {
-            return command.run(arguments);
-        }
-    }
-    return printUsage();
+    return RunCliCommand(QCoreApplication::arguments().mid(1));
 }

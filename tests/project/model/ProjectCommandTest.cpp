@@ -112,6 +112,8 @@ TEST(ProjectCommand, FailuresSayWhyOnStandardError) {
     WriteBytes(damaged, CrLfLines({"[Part List]", "Part Count=-1"}));
     const QString damagedFeeders = folder.filePath("feeders.Corvane");
     WriteBytes(damagedFeeders, CrLfLines({"[Feeder List]", "Feeder Count=5000000"}));
+    const QString countOnly = folder.filePath("count.Corvane");
+    WriteBytes(countOnly, CrLfLines({"[Part List]", "Part Count=1000"}));
     const QString good = goldenPath("NewProject.Corvane");
     const struct {
         const char* name;
@@ -123,6 +125,10 @@ TEST(ProjectCommand, FailuresSayWhyOnStandardError) {
         {"a folder", {folder.path()}, 1, "cannot read"},
         {"damaged part count", {damaged}, 1, "\"Part Count\" is -1"},
         {"damaged feeder count", {damagedFeeders}, 1, "\"Feeder Count\" is 5000000"},
+        {"count beyond its section",
+         {countOnly},
+         1,
+         "\"Part Count\" is 1000, but its section holds only 1 value"},
         {"nowhere to save",
          {good, "--save", folder.filePath("no/such/folder.Corvane")},
          1,
@@ -139,7 +145,8 @@ TEST(ProjectCommand, FailuresSayWhyOnStandardError) {
         EXPECT_TRUE(QString::fromUtf8(run.err).contains(testCase.message))
             << testCase.name << ": " << run.err.toStdString();
     }
-    EXPECT_EQ(FilesIn(folder.path()), (QStringList{"damaged.Corvane", "feeders.Corvane"}));
+    EXPECT_EQ(FilesIn(folder.path()),
+              (QStringList{"count.Corvane", "damaged.Corvane", "feeders.Corvane"}));
 }
 
 }  // namespace

@@ -309,6 +309,9 @@ TEST_F(ProjectFileTest, DecodesFilesMadeOnOtherSystems) {
         {"Windows-1252, CR LF",
          "[Board Settings]\r\nBoard Fiducial 1 Snap Name=S\xfc"
          "d\r\nBoard Height=1.5\r\n"},
+        {"Windows-1252, CR alone (older Mac tools)",
+         "[Board Settings]\rBoard Fiducial 1 Snap Name=S\xfc"
+         "d\rBoard Height=1.5\r"},
         {"UTF-8 with byte-order mark, LF",
          "\xef\xbb\xbf[Board Settings]\nBoard Fiducial 1 Snap "
          "Name=S\xc3\xbc"
@@ -341,6 +344,10 @@ TEST_F(ProjectFileTest, UnreadableFileOrDamagedCountFailsAndChangesNothing) {
          {"[Board Settings]", "Panel Count X=9", "[Part List]", "Part Count=-1"}},
         {"part count beyond any machine job", {"[Part List]", "Part Count=2000000000"}},
         {"negative feeder count", {"[Feeder List]", "Feeder Count=-3"}},
+        // Read as it stood, this one line took seconds and a hundred megabytes of empty parts.
+        {"part count beyond what its section holds", {"[Part List]", "Part Count=1000000"}},
+        {"feeder count beyond what its section holds",
+         {"[Feeder List]", "Feeder Count=40", "Feeder 1 Kind=1"}},
     };
     for (const auto& damagedFile : damaged) {
         SCOPED_TRACE(damagedFile.name);
