@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
