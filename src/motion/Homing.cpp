@@ -1,7 +1,5 @@
 #include "motion/Homing.h"
 
-#include <QFileInfo>
-
 #include "context/Delay.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
@@ -29,11 +27,9 @@ bool reportSearch(ProgramContext& context, MarkSearch search) {
     return FailStep(context, "CORRELATION FAILED");
 }
 
-// A snap that cannot be read is named, rather than left to fail the search as if the camera
-// saw no mark.
-bool reportMissingSnap(ProgramContext& context, HomeMark mark) {
-    return FailStep(context, "SNAP IMAGE " + QFileInfo(HomeMarkSnapPath(context, mark)).fileName() +
-                                 " IS MISSING");
+// A home snap that cannot be read fails the correlation, before any move towards the mark.
+bool reportMissingSnap(ProgramContext& context) {
+    return FailStep(context, "CORRELATION FAILED");
 }
 
 // The camera over the Home 1 mark at its height. A lowered nozzle (after squaring over Home 2)
@@ -55,7 +51,7 @@ bool measureHome2(ProgramContext& context) {
     const HomeMarkReference reference(context, HomeMark::Home2);
     context.port.processEvents();
     if (!reference.loaded()) {
-        return reportMissingSnap(context, HomeMark::Home2);
+        return reportMissingSnap(context);
     }
     if (!context.cnc.MoveHomeFrameZSafe(settings.home2X, settings.home2Y, settings.home2Z, 0,
                                         halfSpeed(settings))) {
@@ -71,7 +67,7 @@ bool CorrelateHome1(ProgramContext& context) {
     const HomeMarkReference reference(context, HomeMark::Home1);
     context.port.processEvents();
     if (!reference.loaded()) {
-        return reportMissingSnap(context, HomeMark::Home1);
+        return reportMissingSnap(context);
     }
     if (!moveOverHome1(context)) {
         return FailStep(context, "FAILED TO MOVE TO POSITION");

@@ -10,9 +10,9 @@ struct ProgramContext;
 bool Home(ProgramContext& context);
 
 // The camera correction of the home offsets: the head goes over the Home 1 mark, the camera
-// finds it and the offsets move by the measured distance. Failures are reported ("SNAP IMAGE
-// Home.BMP IS MISSING!", "FAILED TO MOVE TO POSITION!", "CAMERA FAILED!", "CORRELATION
-// FAILED!"; nothing more once the machine is not usable, whose cause has been shown) and leave
+// finds it and the offsets move by the measured distance. Failures are reported ("FAILED TO MOVE TO
+// POSITION!", "CAMERA FAILED!", "CORRELATION FAILED!", the last also for a snap that cannot be
+// read; nothing more once the machine is not usable, whose cause has been shown) and leave
 // the offsets as they were.
 bool CorrelateHome1(ProgramContext& context);
 

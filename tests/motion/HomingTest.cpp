@@ -124,7 +124,7 @@ TEST_F(HomingTest, FailedCameraStepsAreReportedAndTheHeadStillParks) {
     };
     const Case cases[] = {
         {"no mark in view: correlation 0", {std::nullopt}, false, false, "CORRELATION FAILED!", 20},
-        {"no Home.BMP", {}, true, false, "SNAP IMAGE Home.BMP IS MISSING!", 20},
+        {"no Home.BMP", {}, true, false, "CORRELATION FAILED!", 20},
         {"no camera", {}, false, true, "CAMERA FAILED!", 20},
         {"Home 2 not found",
          {QPoint(0, 4), std::nullopt},
