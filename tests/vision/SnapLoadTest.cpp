@@ -6,17 +6,10 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include "support/TestFiles.h"
 #include "vision/Capture.h"
 
 namespace {
-
-QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
 
 template <typename Number>
 void append(QByteArray& bytes, Number value) {

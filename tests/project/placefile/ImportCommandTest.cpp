@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "project/PlaceFileImport.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ CliRun runImport(const QString& path) {
     process.start(CORVANE_CLI, {"import", path});
     EXPECT_TRUE(process.waitForFinished(30000));
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-QString writeFile(const QTemporaryDir& folder, const QByteArray& bytes) {
-    const QString path = folder.filePath("place.txt");
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
 }
 
 TEST(ImportCommand, PrintsTheRowsTheWindowWouldShowInItsOrder) {
@@ -63,7 +56,7 @@ TEST(ImportCommand, TextsSurviveAsJson) {
     const QString line = QString::fromUtf8(
         "R\\1 08\x01"
         "05 1mm 2mm 1mm 2mm 1mm 2mm T -90 4.7\u00B5H\n");
-    const CliRun run = runImport(writeFile(folder, line.toUtf8()));
+    const CliRun run = runImport(writeFile(folder, "place.txt", line.toUtf8()));
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     QJsonParseError error;
     const QJsonObject json = QJsonDocument::fromJson(run.out, &error).object();
@@ -86,7 +79,7 @@ TEST(ImportCommand, FailuresGoToStandardErrorWithStatus1) {
     } cases[] = {
         {"missing file", folder.filePath("missing.txt"), "cannot read"},
         {"number does not convert",
-         writeFile(folder, "Designator\nR1 0805 1mm 2mm 1mm 2mm 1mm 2mm T 1.8.0 1k\n"),
+         writeFile(folder, "place.txt", "Designator\nR1 0805 1mm 2mm 1mm 2mm 1mm 2mm T 1.8.0 1k\n"),
          "Line 2 of the place file: \"1.8.0\" is not a valid number."},
     };
     for (const auto& testCase : cases) {

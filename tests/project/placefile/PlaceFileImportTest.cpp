@@ -8,18 +8,11 @@
 #include <QTemporaryDir>
 
 #include "settings/TextEncoding.h"
+#include "support/TestFiles.h"
 
 using namespace PlaceFile;
 
 namespace {
-
-QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& bytes) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
 
 TEST(SplitLines, EndsLinesAtLfOrCrLf) {
     const struct {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+// Writes `bytes` as the file `name` in `folder` and gives its path.
+inline QString writeFile(const QTemporaryDir& folder, const QString& name,
+                         const QByteArray& bytes) {
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
