@@ -254,12 +254,9 @@ void AdvancePartCounters(ProgramContext& context) {
     context.port.updatePartList();
 }
 
+// Stop ends the run as its own end does: the counters stay on the part it stopped at.
 void PressStop(ProgramContext& context) {
-    CycleState& cycle = context.cycle;
-    cycle.PanelRunActive = false;
-    cycle.BoardRunActive = false;
-    cycle.PauseRequested = false;
-    RefreshStatusAndButtons(context);
+    endRun(context);
 }
 
 void PressPause(ProgramContext& context) {

@@ -8,24 +8,13 @@
 #include <cstdio>
 
 #include "WorldTestSupport.h"
+#include "support/cli/CliRun.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    QByteArray err;
-};
-
 class RenderCliTest : public ::testing::Test {
 protected:
-    Outcome run(const QString& arguments) const {
-        const QString errFile = dir.filePath("stderr.txt");
-        const QString command = QString("%1 render %2 2>%3").arg(CORVANE_CLI, arguments, errFile);
-        const int status = std::system(command.toLocal8Bit().constData());
-        QFile err(errFile);
-        err.open(QIODevice::ReadOnly);
-        return {WEXITSTATUS(status), err.readAll()};
-    }
+    CliRun run(const QString& arguments) const { return runCli("render", arguments); }
     QString file(const char* name) const { return dir.filePath(name); }
     void write(const char* name, const QByteArray& text) const {
         QFile out(file(name));
@@ -48,8 +37,8 @@ TEST_F(RenderCliTest, WritesTheFrameTheCameraShows) {
                          Case{"--camera up --x 220 --y 220 --z 10 --a 45", 407, false}}) {
         const QString out = file("frame.bmp");
         QFile::remove(out);
-        const Outcome o = run(QString("%1 --out %2").arg(c.arguments, out));
-        ASSERT_EQ(o.status, 0) << o.err.toStdString();
+        const CliRun o = run(QString("%1 --out %2").arg(c.arguments, out));
+        ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
         const QImage image(out);
         ASSERT_EQ(image.size(), QSize(800, 600)) << c.arguments;
         const int probe = world_test::grey(image.pixel(c.probeX, 300));
@@ -62,9 +51,9 @@ TEST_F(RenderCliTest, AWorldFileIsRenderedWithItsErrors) {
     motrix_sim::World world = motrix_sim::defaultWorld();
     world.errors.homeSwitch = {1, 0};
     write("world.json", QByteArray::fromStdString(motrix_sim::worldToJson(world)));
-    const Outcome o = run(QString("--camera down --x 20 --y 20 --world %1 --out %2")
-                              .arg(file("world.json"), file("shifted.bmp")));
-    ASSERT_EQ(o.status, 0) << o.err.toStdString();
+    const CliRun o = run(QString("--camera down --x 20 --y 20 --world %1 --out %2")
+                             .arg(file("world.json"), file("shifted.bmp")));
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
     const QImage image(file("shifted.bmp"));
     // The homed frame lies 1 mm (20 pixels) to the right: the mark's vertical bar shows left.
     EXPECT_LT(world_test::grey(image.pixel(380, 350)), 100);
@@ -93,8 +82,8 @@ TEST_F(RenderCliTest, UsageErrorsAndFailuresAreToldAndExitNonZero) {
         {"--camera up --x 1 --y 2 --out " + file("missing/out.bmp"), 1, "cannot write"},
     };
     for (const Case& c : cases) {
-        const Outcome o = run(c.arguments);
-        EXPECT_EQ(o.status, c.status) << c.arguments.toStdString();
+        const CliRun o = run(c.arguments);
+        EXPECT_EQ(o.exitCode, c.status) << c.arguments.toStdString();
         EXPECT_TRUE(o.err.contains(c.message)) << c.arguments.toStdString() << "\n"
                                                << o.err.toStdString();
     }

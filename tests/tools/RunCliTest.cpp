@@ -4,40 +4,29 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
-namespace {
+#include "support/cli/CliRun.h"
 
-struct Outcome {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
+namespace {
 
 class RunCliTest : public ::testing::Test {
 protected:
     // Runs with a home of its own, so no user's settings or documents are read.
-    Outcome run(const QString& arguments) const {
-        const QString out = dir.filePath("out.json");
-        const QString err = dir.filePath("err.txt");
-        const QString command = QString("HOME='%1' %2 run %3 >'%4' 2>'%5'")
-                                    .arg(dir.path(), CORVANE_CLI, arguments, out, err);
-        const int status = std::system(command.toLocal8Bit().constData());
-        return {WEXITSTATUS(status), read(out), read(err)};
-    }
+    CliRun run(const QString& arguments) const { return runCli("run", arguments, dir.path()); }
     static QByteArray read(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QTemporaryDir dir;
-    const QString demo = QString("'%1/demo/Demo Panel/Demo Panel.Corvane'").arg(CORVANE_SOURCE_DIR);
+    const QString demo =
+        QString("\"%1/demo/Demo Panel/Demo Panel.Corvane\"").arg(CORVANE_SOURCE_DIR);
 };
 
 TEST_F(RunCliTest, PanelRunPrintsAProgressLinePerPartAndTheReport) {
-    const Outcome o = run(demo + " --panel --board-offset 0.5,0.5 --seed 3");
-    ASSERT_EQ(o.status, 0) << o.err.toStdString();
+    const CliRun o = run(demo + " --panel --board-offset 0.5,0.5 --seed 3");
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
     EXPECT_EQ(o.err.count('\n'), 84);
     EXPECT_TRUE(o.err.startsWith("board 1 part 1/21 U1 placed\n")) << o.err.toStdString();
     EXPECT_TRUE(o.err.endsWith("board 4 part 21/21 C7 placed\n"));
@@ -64,8 +53,8 @@ TEST_F(RunCliTest, PanelRunPrintsAProgressLinePerPartAndTheReport) {
 
 TEST_F(RunCliTest, StoppedRunExitsWithOneAndUnusableArgumentsWithTwo) {
     const QString world = dir.filePath("world.json");
-    const Outcome missingWorld = run(demo + " --board --world '" + world + "'");
-    EXPECT_EQ(missingWorld.status, 2);
+    const CliRun missingWorld = run(demo + " --board --world \"" + world + "\"");
+    EXPECT_EQ(missingWorld.exitCode, 2);
     nlohmann::json noMarks = nlohmann::json::parse(
         read(QString(CORVANE_SOURCE_DIR) + "/sim/worlds/default.json").toStdString());
     noMarks["board"]["fiducials"] = nlohmann::json::array();
@@ -73,8 +62,8 @@ TEST_F(RunCliTest, StoppedRunExitsWithOneAndUnusableArgumentsWithTwo) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray::fromStdString(noMarks.dump()));
     file.close();
-    const Outcome stopped = run(demo + " --board --world '" + world + "' --fiducial-failure stop");
-    EXPECT_EQ(stopped.status, 1) << stopped.err.toStdString();
+    const CliRun stopped = run(demo + " --board --world \"" + world + "\" --fiducial-failure stop");
+    EXPECT_EQ(stopped.exitCode, 1) << stopped.err.toStdString();
     const nlohmann::json report = nlohmann::json::parse(stopped.out.toStdString());
     EXPECT_EQ(report["finished"], false);
     EXPECT_EQ(report["reason"], "fiducial check failed");
@@ -89,8 +78,8 @@ TEST_F(RunCliTest, StoppedRunExitsWithOneAndUnusableArgumentsWithTwo) {
                          Case{"x.Corvane --board --pick-jitter 0.3", "bad value for --pick-jitter"},
                          Case{"x.Corvane --board --fiducial-failure maybe", "bad value"},
                          Case{"x.Corvane --board", "no project file x.Corvane"}}) {
-        const Outcome o = run(c.arguments);
-        EXPECT_EQ(o.status, 2) << c.arguments;
+        const CliRun o = run(c.arguments);
+        EXPECT_EQ(o.exitCode, 2) << c.arguments;
         EXPECT_TRUE(o.err.contains(c.complaint)) << o.err.toStdString();
         EXPECT_TRUE(o.out.isEmpty());
     }

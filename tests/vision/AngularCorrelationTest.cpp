@@ -15,10 +15,12 @@ namespace {
 
 using test_images::texture;
 
-// An up-camera frame: a part (the reference) on a plain ground, turned by `turn` degrees.
-ImagePtr partFrame(const TBitmap32& part, double turn, int width = 640, int height = 480) {
+// An up-camera frame: a part `dx`, `dy` pixels (rows down) from the centre on a plain ground,
+// then the whole frame turned by `turn` degrees.
+ImagePtr offsetPartFrame(const TBitmap32& part, int dx, int dy, double turn, int width = 640,
+                         int height = 480) {
     ImagePtr frame = test_images::uniform(width, height, 0xFF202020);
-    test_images::pasteAtOffset(*frame, part, 0, 0);
+    test_images::pasteAtOffset(*frame, part, dx, dy);
     TFilterRotation rotation;
     rotation.setParameterImage("INIMAGE", frame.get());
     rotation.setParameterSingle("ANGLE", static_cast<float>(turn));
@@ -28,17 +30,9 @@ ImagePtr partFrame(const TBitmap32& part, double turn, int width = 640, int heig
     return cloneImage(rotation.getOutputParameterImage("OUTIMAGE").Value);
 }
 
-// A part `dx`, `dy` pixels (rows down) from the centre, then the whole frame turned by `turn`.
-ImagePtr offsetPartFrame(const TBitmap32& part, int dx, int dy, double turn) {
-    ImagePtr frame = test_images::uniform(640, 480, 0xFF202020);
-    test_images::pasteAtOffset(*frame, part, dx, dy);
-    TFilterRotation rotation;
-    rotation.setParameterImage("INIMAGE", frame.get());
-    rotation.setParameterSingle("ANGLE", static_cast<float>(turn));
-    rotation.setParameterBoolean("AUTOADJUSTSIZE", false);
-    rotation.setParameterString("MISSINGPIXELCOLORMODE", "BLACK");
-    rotation.Run();
-    return cloneImage(rotation.getOutputParameterImage("OUTIMAGE").Value);
+// The part centred, turned by `turn` degrees.
+ImagePtr partFrame(const TBitmap32& part, double turn, int width = 640, int height = 480) {
+    return offsetPartFrame(part, 0, 0, turn, width, height);
 }
 
 // The numbers of a result line: correlation, angle, X and Y.

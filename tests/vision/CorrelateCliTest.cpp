@@ -8,29 +8,9 @@
 #include <cstdio>
 
 #include "TestImages.h"
+#include "support/cli/CliRun.h"
 
 namespace {
-
-struct Outcome {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-Outcome runCli(const QString& arguments, const QTemporaryDir& dir) {
-    const QString errFile = dir.filePath("stderr.txt");
-    const QString command = QString("%1 correlate %2 2>%3").arg(CORVANE_CLI, arguments, errFile);
-    FILE* pipe = popen(command.toLocal8Bit().constData(), "r");
-    QByteArray out;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
-        out.append(buffer, static_cast<qsizetype>(n));
-    }
-    const int status = pclose(pipe);
-    QFile err(errFile);
-    err.open(QIODevice::ReadOnly);
-    return {WEXITSTATUS(status), out, err.readAll()};
-}
 
 QImage picture(const TBitmap32& image) {
     QImage shown;
@@ -62,10 +42,10 @@ TEST_F(CorrelateCliTest, FindsAPastedReferenceInASavedFrame) {
     for (const Case c : {Case{"", 0.8, 1e-6, 0.99}, Case{"--up", -0.8, 1e-6, 0.99},
                          Case{"--view-width 80", 1.6, 1e-6, 0.99},
                          Case{"--angular --limit 0.5", -0.8, 0.15, 0.5}}) {
-        const Outcome o = runCli(QString("--reference %1 --image %2 %3")
-                                     .arg(file("ref.bmp"), file("frame.bmp"), c.options),
-                                 dir);
-        ASSERT_EQ(o.status, 0) << c.options << o.err.toStdString();
+        const CliRun o =
+            runCli("correlate", QString("--reference %1 --image %2 %3")
+                                    .arg(file("ref.bmp"), file("frame.bmp"), c.options));
+        ASSERT_EQ(o.exitCode, 0) << c.options << o.err.toStdString();
         const QJsonObject json = QJsonDocument::fromJson(o.out).object();
         EXPECT_TRUE(json["found"].toBool()) << o.out.toStdString();
         EXPECT_NEAR(json["x_mm"].toDouble(), c.x, c.tolerance) << c.options;
@@ -88,8 +68,8 @@ TEST_F(CorrelateCliTest, NotFoundStillExitsZeroAndShowsNothingElse) {
              QString("--image %1 --angular --limit 1.01").arg(file("frame.bmp")),
              QString("--image %1 --limit 1.01").arg(file("frame.bmp")),
          }) {
-        const Outcome o = runCli(reference + ' ' + options, dir);
-        EXPECT_EQ(o.status, 0) << options.toStdString();
+        const CliRun o = runCli("correlate", reference + ' ' + options);
+        EXPECT_EQ(o.exitCode, 0) << options.toStdString();
         EXPECT_EQ(QString::fromUtf8(o.out.trimmed()), notFound) << options.toStdString();
     }
 }
@@ -119,8 +99,8 @@ TEST_F(CorrelateCliTest, UnreadableFilesAndBadArgumentsAreRefused) {
          "--angle needs a number"},
     };
     for (const Case& c : cases) {
-        const Outcome o = runCli(c.arguments, dir);
-        EXPECT_EQ(o.status, c.status) << c.arguments.toStdString();
+        const CliRun o = runCli("correlate", c.arguments);
+        EXPECT_EQ(o.exitCode, c.status) << c.arguments.toStdString();
         EXPECT_TRUE(o.out.isEmpty());
         EXPECT_TRUE(o.err.contains(c.message)) << o.err.toStdString();
     }

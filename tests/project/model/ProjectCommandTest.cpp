@@ -4,26 +4,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "ModelTestSupport.h"
 #include "project/FeederFile.h"
 #include "project/ProjectFile.h"
+#include "support/cli/CliRun.h"
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 CliRun runProject(const QStringList& arguments) {
-    QProcess process;
-    process.start(CORVANE_CLI, QStringList{"project"} + arguments);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return runCli(QStringList{"project"} + arguments);
 }
 
 QString goldenPath(const QString& name) {

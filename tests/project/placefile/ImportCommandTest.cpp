@@ -4,27 +4,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "project/PlaceFileImport.h"
 #include "support/TestFiles.h"
+#include "support/cli/CliRun.h"
 
 namespace {
 
 const QString kFixtureFolder = CORVANE_SOURCE_DIR "/tests/project/placefile/fixtures";
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 CliRun runImport(const QString& path) {
-    QProcess process;
-    process.start(CORVANE_CLI, {"import", path});
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return runCli({"import", path});
 }
 
 TEST(ImportCommand, PrintsTheRowsTheWindowWouldShowInItsOrder) {
