@@ -127,19 +127,15 @@ void LiveVideoWidget::UpdateVideoGridRulers() {
                                  ? context_.settings.uplookingCameraViewWidthMM
                                  : context_.settings.downlookingCameraViewWidthMM;
     const QRect panel = panelOf(role)->geometry();
-    const std::optional<RulerLayout> layout = LayOutRulers(panel, frameSizeOf(role), viewWidth);
+    const QSize frame = frameSizeOf(role);
+    const std::optional<RulerLayout> layout = LayOutRulers(panel, frame, viewWidth);
     laidOutCamera_ = context_.SelectedCamera;
-    laidOutFrame_ = frameSizeOf(role);
+    laidOutFrame_ = frame;
     if (!layout) {
         return;  // nothing to measure against yet (no size or no view width)
     }
     PanelLiveVideo->setUpdatesEnabled(false);
-    PanelVideoCrossHairX->setGeometry(layout->crossHairX);
-    PanelVideoCrossHairY->setGeometry(layout->crossHairY);
-    for (QWidget* line : {PanelVideoCrossHairX, PanelVideoCrossHairY}) {
-        line->show();
-        line->raise();
-    }
+    PlaceCrossHairs(PanelVideoCrossHairX, PanelVideoCrossHairY, panel);
     PlaceRulerPanels(PanelLiveVideo, layout);
     PanelLiveVideo->setUpdatesEnabled(true);
 }

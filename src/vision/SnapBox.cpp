@@ -8,21 +8,17 @@
 
 namespace {
 
-int roundEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
-
 // At most the whole extent and 90 % of it, at least 5 % of it.
 int limitToExtent(int length, int extent) {
     length = std::min(length, extent);
-    length = std::min(length, roundEven(0.9 * extent));
-    return std::max(length, roundEven(0.05 * extent));
+    length = std::min(length, RoundHalfEven(0.9 * extent));
+    return std::max(length, RoundHalfEven(0.05 * extent));
 }
 
 // Picture-control coordinate -> frame pixel: `shownStart`/`scale` map the control onto the
 // frame; the -1 keeps the rounding of the 800 x 600 case.
 int toFrame(int controlPosition, double shownStart, double scale, int frameExtent) {
-    const int pixel = roundEven((controlPosition - shownStart) * scale) - 1;
+    const int pixel = RoundHalfEven((controlPosition - shownStart) * scale) - 1;
     return std::clamp(pixel, 0, frameExtent - 1);
 }
 
@@ -41,7 +37,7 @@ SnapBox SnapBoxForPress(QSize control, QPoint press) {
     box.CentreY = control.height() / 2;
     box.Height = limitToExtent(std::abs(press.y() - box.CentreY) * 2, control.height());
     box.Width = limitToExtent(std::abs(press.x() - box.CentreX) * 2, control.width());
-    box.Width = std::min(box.Width, roundEven(0.9 * control.height()));
+    box.Width = std::min(box.Width, RoundHalfEven(0.9 * control.height()));
     box.Top = static_cast<int>(box.CentreY - box.Height / 2.0);
     box.Bottom = static_cast<int>(box.Height / 2.0 + box.CentreY);
     box.Left = static_cast<int>(box.CentreX - box.Width / 2.0);

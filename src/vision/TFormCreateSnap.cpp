@@ -76,14 +76,7 @@ void TFormCreateSnap::layOutOverlay() {
                                  : context_.settings.downlookingCameraViewWidthMM;
     const std::optional<RulerLayout> layout =
         LayOutRulers(picture, ui_->ImageMain->image().size(), viewWidth);
-    PanelReferenceCrosshairX->setGeometry(picture.left(), picture.top() + picture.height() / 2,
-                                          picture.width(), 1);
-    PanelReferenceCrosshairY->setGeometry(picture.left() + picture.width() / 2, picture.top(), 1,
-                                          picture.height());
-    for (QWidget* line : {PanelReferenceCrosshairX, PanelReferenceCrosshairY}) {
-        line->show();
-        line->raise();
-    }
+    PlaceCrossHairs(PanelReferenceCrosshairX, PanelReferenceCrosshairY, picture);
     PlaceRulerPanels(ui_->PanelReference, layout);
 }
 

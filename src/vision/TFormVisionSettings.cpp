@@ -8,6 +8,7 @@
 
 #include "context/ProgramContext.h"
 #include "motion/MoveOperations.h"
+#include "motion/Travel.h"
 #include "settings/NumberText.h"
 #include "ui_TFormVisionSettings.h"
 #include "vision/CameraDeviceComboBoxWidget.h"
@@ -113,18 +114,12 @@ void TFormVisionSettings::connectEdits() {
          &M::uplookingCameraAngleTestLimit},
         {ui_->EditVisionCorrelationLimit, false, 2, within(0.3, 0.9), &M::visionCorrelationLimit,
          nullptr, After::Enables},
-        // The soft limits in the home-relative frame the position is kept in.
+        // The position is kept home-relative; the soft limits are in the machine frame.
         {ui_->EditPositionX, false, 3,
-         [&s, &cnc](double v) {
-             return s.minimumXPosition - cnc.HomeOffsetX <= v &&
-                    v <= s.maximumXPosition - cnc.HomeOffsetX;
-         },
+         [&s, &cnc](double v) { return WithinTravel(s, TravelAxis::X, v + cnc.HomeOffsetX); },
          &M::uplookingCameraX, nullptr, After::EnablesAlways},
         {ui_->EditPositionY, false, 3,
-         [&s, &cnc](double v) {
-             return s.minimumYPosition - cnc.HomeOffsetY <= v &&
-                    v <= s.maximumYPosition - cnc.HomeOffsetY;
-         },
+         [&s, &cnc](double v) { return WithinTravel(s, TravelAxis::Y, v + cnc.HomeOffsetY); },
          &M::uplookingCameraY, nullptr, After::EnablesAlways},
         {ui_->EditPositionZ, false, 3,
          [&s](double v) {

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
-namespace {
-
-// Round half to even, as the ruler lengths are specified.
-int roundEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
+std::pair<QRect, QRect> CrossHairLines(const QRect& panel) {
+    return {QRect(panel.left(), panel.top() + panel.height() / 2, panel.width(), 1),
+            QRect(panel.left() + panel.width() / 2, panel.top(), 1, panel.height())};
 }
-
-}  // namespace
 
 std::optional<RulerLayout> LayOutRulers(const QRect& panel, QSize frame, double viewWidthMM) {
     if (panel.width() <= 0 || panel.height() <= 0 || frame.width() <= 0 || frame.height() <= 0 ||
@@ -18,8 +15,7 @@ std::optional<RulerLayout> LayOutRulers(const QRect& panel, QSize frame, double 
         return std::nullopt;
     }
     RulerLayout layout;
-    layout.crossHairX = QRect(panel.left(), panel.top() + panel.height() / 2, panel.width(), 1);
-    layout.crossHairY = QRect(panel.left() + panel.width() / 2, panel.top(), 1, panel.height());
+    std::tie(layout.crossHairX, layout.crossHairY) = CrossHairLines(panel);
     const int cx = layout.crossHairY.left();
     const int cy = layout.crossHairX.top();
 
@@ -32,14 +28,14 @@ std::optional<RulerLayout> LayOutRulers(const QRect& panel, QSize frame, double 
     }
     const double mmPerPixel = viewWidthMM / shownWidth;
     layout.mmPerPixel = mmPerPixel;
-    const int shortTick = roundEven(3 / mmPerPixel);
-    const int longTick = roundEven(5 / mmPerPixel);
+    const int shortTick = RoundHalfEven(3 / mmPerPixel);
+    const int longTick = RoundHalfEven(5 / mmPerPixel);
     const int tiny = shortTick / 5;
 
     layout.crossHairXSmall = QRect(cx - 2, cy - tiny, 5, 2 * tiny);
     layout.crossHairYSmall = QRect(cx - tiny, cy - 2, 2 * tiny, 5);
     for (int k = 1; k <= RulerLayout::kTicksPerSide; ++k) {
-        const int d = roundEven(k / mmPerPixel);
+        const int d = RoundHalfEven(k / mmPerPixel);
         const int span = k % 5 == 0 ? longTick : shortTick;
         const int before = k - 1;
         const int after = RulerLayout::kTicksPerSide + k - 1;

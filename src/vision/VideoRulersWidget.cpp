@@ -42,6 +42,16 @@ void CreateRulerPanels(QWidget* parent) {
     }
 }
 
+void PlaceCrossHairs(QWidget* horizontal, QWidget* vertical, const QRect& picture) {
+    const auto [horizontalLine, verticalLine] = CrossHairLines(picture);
+    horizontal->setGeometry(horizontalLine);
+    vertical->setGeometry(verticalLine);
+    for (QWidget* line : {horizontal, vertical}) {
+        line->show();
+        line->raise();
+    }
+}
+
 void PlaceRulerPanels(QWidget* parent, const std::optional<RulerLayout>& layout) {
     auto at = [&layout](auto member) -> std::optional<QRect> {
         if (!layout) {
