@@ -114,7 +114,9 @@ public:
 
     QImage preview() override { return newest().toImage(); }
 
-    void setPreviewWanted(bool) override {}
+    // A camera whose picture is hidden keeps its frames for grabs but does not announce them,
+    // so the window does not convert frames nobody sees.
+    void setPreviewWanted(bool wanted) override { previewWanted_ = wanted; }
 
 private:
     void receive(const QVideoFrame& frame) {
@@ -123,7 +125,7 @@ private:
             latest_ = frame;
         }
         ++serial_;
-        if (onImageAvailable) {
+        if (previewWanted_ && onImageAvailable) {
             onImageAvailable();
         }
     }
@@ -140,6 +142,7 @@ private:
     QMutex mutex_;
     QVideoFrame latest_;
     std::atomic<quint64> serial_{0};
+    std::atomic<bool> previewWanted_{false};
 };
 
 }  // namespace

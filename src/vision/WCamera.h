@@ -53,8 +53,8 @@ public:
     virtual bool grab(QImage& frame) = 0;
     // The newest frame for the live picture (may be null).
     virtual QImage preview() = 0;
-    // Whether the live picture is on screen: a backend that renders on demand stops rendering
-    // while nobody looks.
+    // Whether the live picture is on screen: while nobody looks, no new frame is announced and
+    // a backend that renders on demand stops rendering.
     virtual void setPreviewWanted(bool wanted) = 0;
     // Called (on the thread of the window system) whenever a new preview frame is there.
     std::function<void()> onImageAvailable;
