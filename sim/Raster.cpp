@@ -201,26 +201,28 @@ void boxBlurRows(const FrameBuffer& frame, int radius) {
     }
 }
 
-// The same down the columns, a whole row at a time.
+// The same down the columns, a whole row at a time. A row's original pixels are still needed
+// for `radius` rows after it is overwritten, so they wait in a ring of radius + 1 rows.
 void boxBlurColumns(const FrameBuffer& frame, int radius) {
     const std::uint64_t scale = boxScale(radius);
-    const std::vector<std::uint32_t> source(
-        frame.pixels, frame.pixels + static_cast<std::ptrdiff_t>(frame.width) * frame.height);
-    const auto sourceRow = [&](int y) {
-        return source.data() +
-               static_cast<std::ptrdiff_t>(std::clamp(y, 0, frame.height - 1)) * frame.width;
+    const int lastRow = frame.height - 1;
+    const auto ringSize = static_cast<std::size_t>(radius + 1);
+    std::vector<std::uint32_t> ring(ringSize * static_cast<std::size_t>(frame.width));
+    const auto ringRow = [&](int y) {
+        return ring.data() + static_cast<std::size_t>(y) % ringSize * frame.width;
     };
     std::vector<BoxSums> sums(static_cast<std::size_t>(frame.width));
     for (int y = -radius; y < radius; ++y) {
-        const std::uint32_t* row = sourceRow(y);
+        const std::uint32_t* row = frame.row(std::clamp(y, 0, lastRow));
         for (int x = 0; x < frame.width; ++x) {
             sums[static_cast<std::size_t>(x)].add(row[x]);
         }
     }
     for (int y = 0; y < frame.height; ++y) {
-        const std::uint32_t* entering = sourceRow(y + radius);
-        const std::uint32_t* leaving = sourceRow(y - radius);
         std::uint32_t* out = frame.row(y);
+        std::copy(out, out + frame.width, ringRow(y));
+        const std::uint32_t* entering = frame.row(std::min(y + radius, lastRow));
+        const std::uint32_t* leaving = ringRow(std::max(y - radius, 0));
         for (int x = 0; x < frame.width; ++x) {
             BoxSums& column = sums[static_cast<std::size_t>(x)];
             column.add(entering[x]);
@@ -294,13 +296,17 @@ void draw(const FrameBuffer& frame, const CameraView& view, const Shape& shape) 
 
 void softenEdges(const FrameBuffer& frame) {
     const int width = frame.width;
+    // Each row is read from a copy with its edge pixels repeated, so the loop has no carried
+    // value and no bounds test, and vectorises.
+    std::vector<std::uint32_t> padded(static_cast<std::size_t>(width) + 2);
     for (int y = 0; y < frame.height; ++y) {
         std::uint32_t* row = frame.row(y);
-        std::uint32_t previous = row[0];
+        padded.front() = row[0];
+        std::copy(row, row + width, padded.begin() + 1);
+        padded.back() = row[width - 1];
+        const std::uint32_t* source = padded.data();
         for (int x = 0; x < width; ++x) {
-            const std::uint32_t current = row[x];
-            row[x] = mix121(previous, current, row[std::min(x + 1, width - 1)]);
-            previous = current;
+            row[x] = mix121(source[x], source[x + 1], source[x + 2]);
         }
     }
     std::vector<std::uint32_t> above(frame.row(0), frame.row(0) + width);

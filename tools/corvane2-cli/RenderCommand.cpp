@@ -1,10 +1,9 @@
 // corvane2-cli render: the frame a simulated camera shows with the head at a machine position,
 // written as a bitmap. It renders the world itself, without the controller library.
 #include <QImage>
+#include <QSaveFile>
 #include <cstdio>
-#include <cstring>
 #include <optional>
-#include <vector>
 
 #include "CameraRender.h"
 #include "CliCommand.h"
@@ -123,17 +122,14 @@ int render(const RenderOptions& options) {
     int width = 0;
     int height = 0;
     motrix_sim::cameraSize(simulated.world(), options.camera, width, height);
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-    if (!motrix_sim::renderFrame(simulated.frameJob(options.camera, pose), pixels.data(), width,
-                                 height)) {
+    // Rows of 32-bit pixels lie end to end in the picture: the frame is drawn straight into it.
+    QImage image(width, height, QImage::Format_RGB32);
+    if (!motrix_sim::renderFrame(simulated.frameJob(options.camera, pose),
+                                 reinterpret_cast<std::uint32_t*>(image.bits()), width, height)) {
         return fail("the world's camera is set to give no frame");
     }
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(image.scanLine(y), &pixels[static_cast<std::size_t>(y) * width],
-                    static_cast<std::size_t>(width) * sizeof(std::uint32_t));
-    }
-    if (!image.save(options.out, "BMP")) {
+    QSaveFile file(options.out);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit()) {
         return fail("cannot write " + options.out);
     }
     return 0;
