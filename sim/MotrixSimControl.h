@@ -4,7 +4,9 @@
 // and tools. They are not logged and take the same lock as the controller calls; a camera frame
 // holds it only to copy what the frame shows and renders after releasing it.
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "MotrixExport.h"
 
@@ -73,3 +75,17 @@ MOTRIX_EXPORT int MotrixSimRefillTray(int feeder);
     X(MotrixSimWorldState)              \
     X(MotrixSimPadTargets)              \
     X(MotrixSimRefillTray)
+
+// The whole of a report copied like MotrixSimCommandLog, without its terminator. The report may
+// grow on another thread between asking for its size and copying it: ask until it fits.
+inline std::string MotrixSimCopyReport(int (*report)(char* buffer, int size)) {
+    std::string text(static_cast<std::size_t>(std::max(report(nullptr, 0), 1)), '\0');
+    while (true) {
+        const int needed = report(text.data(), static_cast<int>(text.size()));
+        if (needed <= static_cast<int>(text.size())) {
+            text.resize(static_cast<std::size_t>(std::max(needed - 1, 0)));
+            return text;
+        }
+        text.resize(static_cast<std::size_t>(needed));
+    }
+}

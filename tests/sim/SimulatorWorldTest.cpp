@@ -25,15 +25,8 @@ std::int32_t steps(double mm) {
     return static_cast<std::int32_t>(std::lround(mm * kStepsPerMm));
 }
 
-std::string textOf(int (*report)(char*, int)) {
-    std::string text(static_cast<std::size_t>(report(nullptr, 0)), '\0');
-    report(text.data(), static_cast<int>(text.size()));
-    text.pop_back();  // the terminator
-    return text;
-}
-
 Json jsonOf(int (*report)(char*, int)) {
-    return Json::parse(textOf(report));
+    return Json::parse(MotrixSimCopyReport(report));
 }
 
 MotrixStatus poll() {
@@ -149,21 +142,21 @@ TEST_F(SimulatorWorldTest, APartPickedAndPlacedThroughTheControllerIsRecorded) {
 
 TEST_F(SimulatorWorldTest, AWorldIsLoadedOnlyWhenItCanBeUsed) {
     homedMachine("mode=instant");
-    const std::string before = textOf(MotrixSimWorldJson);
+    const std::string before = MotrixSimCopyReport(MotrixSimWorldJson);
     char error[256] = "untouched";
     EXPECT_EQ(MotrixSimLoadWorld(R"({"seed": 5, "feeders": [{}]})", error, sizeof error), 0);
     EXPECT_NE(std::string(error).find("feeders[0].part"), std::string::npos) << error;
     EXPECT_EQ(MotrixSimLoadWorld("{", error, 8), 0);
     EXPECT_EQ(std::strlen(error), 7U) << "cut to the buffer";
-    EXPECT_EQ(textOf(MotrixSimWorldJson), before);
+    EXPECT_EQ(MotrixSimCopyReport(MotrixSimWorldJson), before);
 
     World small;
     small.seed = 5;
     EXPECT_EQ(MotrixSimLoadWorld(worldToJson(small).c_str(), error, sizeof error), 1);
     EXPECT_STREQ(error, "");
-    EXPECT_EQ(worldFromJson(textOf(MotrixSimWorldJson)), small);
+    EXPECT_EQ(worldFromJson(MotrixSimCopyReport(MotrixSimWorldJson)), small);
     EXPECT_EQ(MotrixSimLoadWorld(nullptr, nullptr, 0), 1);
-    EXPECT_EQ(worldFromJson(textOf(MotrixSimWorldJson)), defaultWorld());
+    EXPECT_EQ(worldFromJson(MotrixSimCopyReport(MotrixSimWorldJson)), defaultWorld());
 }
 
 // A frame shows the head where it is in the middle of a real-time motion, and frames taken on

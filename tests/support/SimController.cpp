@@ -59,14 +59,7 @@ void SimController::clearLog() {
 }
 
 std::string SimController::copyReport(Report report) {
-    std::vector<char> buffer;
-    int needed = report(nullptr, 0);
-    // Another thread may change it between asking for the size and copying: ask until it fits.
-    do {
-        buffer.resize(static_cast<std::size_t>(needed));
-        needed = report(buffer.data(), needed);
-    } while (needed > static_cast<int>(buffer.size()));
-    return std::string(buffer.data());
+    return MotrixSimCopyReport(report);
 }
 
 std::string SimController::logText() const {

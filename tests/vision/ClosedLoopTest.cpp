@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QLibrary>
 
+#include "../../sim/MotrixSimControl.h"
 #include "motion/Homing.h"
 #include "motion/MoveOperations.h"
 #include "support/MachineFixture.h"
@@ -37,9 +38,8 @@ protected:
     }
 
     static QJsonObject reportOf(JsonReport call) {
-        QByteArray text(call(nullptr, 0), '\0');
-        call(text.data(), static_cast<int>(text.size()));
-        return QJsonDocument::fromJson(text.left(text.indexOf('\0'))).object();
+        return QJsonDocument::fromJson(QByteArray::fromStdString(MotrixSimCopyReport(call)))
+            .object();
     }
     QJsonObject report(JsonReport call) const { return reportOf(call); }
 

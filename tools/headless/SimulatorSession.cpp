@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "../../sim/MotrixSimControl.h"
+
 namespace {
 
 template <typename Function>
@@ -64,15 +66,7 @@ bool SimulatorSession::configure(const QString& text) const {
 }
 
 QByteArray SimulatorSession::report(int (*copy)(char*, int)) {
-    QByteArray text(copy(nullptr, 0), '\0');
-    while (true) {
-        const int needed = copy(text.data(), static_cast<int>(text.size()));
-        if (needed <= text.size()) {
-            text.truncate(std::max(0, needed - 1));  // the terminator
-            return text;
-        }
-        text.resize(needed);  // it grew meanwhile
-    }
+    return QByteArray::fromStdString(MotrixSimCopyReport(copy));
 }
 
 SimulatorSession::Steps SimulatorSession::counters() const {
