@@ -1,6 +1,7 @@
 #include "motion/CNCSettingsFields.h"
 
 #include "context/ProgramContext.h"
+#include "motion/Travel.h"
 #include "settings/NumberText.h"
 
 namespace {
@@ -65,7 +66,7 @@ const std::vector<CNCSettingField> kFields = {
     FIELD("EditYStepsPerMM", 8, false, yStepsPerMM, between(v, 0, 1000)),
     FIELD("EditZStepsPerMM", 8, false, zStepsPerMM, between(v, 0, 1000)),
     FIELD("EditAStepsPerRev", 6, false, aStepsPerRev, between(v, 0, 20000)),
-    FIELD("EditHomeZ", 3, false, homeZ, within(v, c.minimumZPosition, c.maximumZPosition)),
+    FIELD("EditHomeZ", 3, false, homeZ, WithinTravel(c, TravelAxis::Z, v)),
     FIELD("EditPlaceZPush", 3, false, placeZPush, v >= 0 && v < 3),
     FIELD("EditPickDelay", 3, false, pickDelay, delay(v)),
     FIELD("EditPlaceDelay", 3, false, placeDelay, delay(v)),

@@ -117,7 +117,7 @@ bool HomeSettingInRange(const ProgramContext& context, HomeSettingEdit edit, dou
         case HomeSettingEdit::Home2Y:
             return WithinTravel(s, TravelAxis::Y, value);
         case HomeSettingEdit::HomeZ:
-            return value + s.homeZ >= s.minimumZPosition && value + s.homeZ <= s.maximumZPosition;
+            return WithinTravel(s, TravelAxis::Z, value + s.homeZ);
         case HomeSettingEdit::ParkX:
             return WithinTravel(s, TravelAxis::X, value + cnc.HomeOffsetX);
         case HomeSettingEdit::ParkY:

@@ -37,8 +37,10 @@ QString FormatReal(double value) {
     // The ten significant digits are taken as decimal text: printing the rounded double with
     // ten decimals would show its binary error (1234567.123 -> "1234567.1229999999").
     QString scientific = QString::number(std::abs(value), 'e', kSignificant - 1);
-    bool readsBack = false;
-    if (!std::isfinite(scientific.toDouble(&readsBack)) || !readsBack) {
+    // Only a double this large can round up past the largest one. Checked only there: reading
+    // the text back costs more than writing it, and files hold many numbers.
+    constexpr double kNearLargest = 1e308;
+    if (std::abs(value) >= kNearLargest && !ParseReal(scientific)) {
         // Rounded up past the largest double, the text would read back as no number: cut the
         // digits instead of rounding them.
         const QString exact = QString::number(std::abs(value), 'e', 16);
