@@ -20,10 +20,8 @@ MarkSearch LookForMark(ProgramContext& context, int captures) {
     const MachineSettings& settings = context.settings;
     Delay(context, settings.downlookingCameraSettlingDelay);
     context.port.processEvents();
-    for (int frame = 0; frame < captures; ++frame) {
-        if (!CaptureDownlooking(context)) {
-            return MarkSearch::CameraFailed;
-        }
+    if (!CaptureDownlookingFrames(context, captures)) {
+        return MarkSearch::CameraFailed;
     }
     VisualCorrelation(VisionOf(context), 0, settings.downlookingCameraEnlargementMM, false);
     return context.vision.VisionCorrelation > 0 ? MarkSearch::Found : MarkSearch::NotFound;

@@ -107,11 +107,9 @@ void TFormHomeSettings::connectButtons() {
 void TFormHomeSettings::takeSnap(HomeMark mark) {
     context_.SelectedCamera = 0;
     context_.port.updateButtons();
-    for (int frame = 0; frame < kSnapCaptures; ++frame) {
-        if (!CaptureDownlooking(context_)) {
-            Fail(context_, "CAMERA FAILED");
-            return;
-        }
+    if (!CaptureDownlookingFrames(context_, kSnapCaptures)) {
+        Fail(context_, "CAMERA FAILED");
+        return;
     }
     createSpecialSnap_(*context_.vision.ImageDownlooking, HomeMarkSnapPath(context_, mark));
     afterChange();

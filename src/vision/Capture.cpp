@@ -49,6 +49,15 @@ bool CaptureUplooking(ProgramContext& context) {
     return capture(context, CameraRole::Up, context.vision.ImageUplooking);
 }
 
+bool CaptureDownlookingFrames(ProgramContext& context, int frames) {
+    for (int frame = 0; frame < frames; ++frame) {
+        if (!CaptureDownlooking(context)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 VisionContext VisionOf(ProgramContext& context) {
     return VisionContext{context.vision, context.settings, context.port, context.visionTestDisplay};
 }

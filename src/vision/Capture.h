@@ -13,6 +13,9 @@ struct ProgramContext;
 // on a stale frame without the caller knowing.
 bool CaptureDownlooking(ProgramContext& context);
 bool CaptureUplooking(ProgramContext& context);
+// Captures `frames` down-camera frames in turn and keeps the last (the first ones may still show
+// the move before it). False at the first that fails.
+bool CaptureDownlookingFrames(ProgramContext& context, int frames);
 
 // What a search needs, taken from the program context.
 VisionContext VisionOf(ProgramContext& context);

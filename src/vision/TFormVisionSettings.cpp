@@ -122,9 +122,7 @@ void TFormVisionSettings::connectEdits() {
          [&s, &cnc](double v) { return WithinTravel(s, TravelAxis::Y, v + cnc.HomeOffsetY); },
          &M::uplookingCameraY, nullptr, After::EnablesAlways},
         {ui_->EditPositionZ, false, 3,
-         [&s](double v) {
-             return s.minimumZPosition - s.homeZ <= v && v <= s.maximumZPosition - s.homeZ;
-         },
+         [&s](double v) { return WithinTravel(s, TravelAxis::Z, v + s.homeZ); },
          &M::uplookingCameraZ, nullptr, After::EnablesAlways},
     };
     for (const EditRule& rule : rules_) {
