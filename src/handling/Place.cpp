@@ -7,6 +7,7 @@
 #include "handling/Pick.h"
 #include "handling/RejectTrays.h"
 #include "motion/MoveOperations.h"
+#include "project/FeederList.h"
 
 namespace {
 
@@ -71,11 +72,8 @@ bool putDown(ProgramContext& context, const PlaceTarget& target) {
 }  // namespace
 
 int RejectTrayOf(const ProgramContext& context, int feeder) {
-    const ProjectState& project = context.project;
-    if (feeder < 1 || feeder > project.FeederCount()) {
-        return 1;
-    }
-    const int tray = project.Feeders[feeder - 1].RejectTray;
+    const FeederRec* record = FeederAt(context.project, feeder);
+    const int tray = record ? record->RejectTray : 1;
     return tray >= 1 && tray <= kRejectTrayCount ? tray : 1;
 }
 
@@ -84,11 +82,10 @@ bool PlacePart(ProgramContext& context, int part) {
     bool placed = false;
     if (part >= 1 && part <= project.PartCount()) {
         const PartRec& record = project.Parts[part - 1];
-        if (record.Feeder >= 1 && record.Feeder <= project.FeederCount()) {
+        if (const FeederRec* feeder = FeederAt(project, record.Feeder)) {
             context.SelectedCamera = 1;
             context.port.updateStatus();
-            placed =
-                putDown(context, targetOf(context, record, project.Feeders[record.Feeder - 1]));
+            placed = putDown(context, targetOf(context, record, *feeder));
         }
     }
     if (placed) {
