@@ -31,10 +31,18 @@ PlaceTarget targetOf(const ProgramContext& context, const PartRec& part, const F
             PlaceSpeedOf(settings, feeder)};
 }
 
-void releaseVacuum(ProgramContext& context) {
-    if (context.cnc.OutputState[OutputVacuum]) {
-        context.cnc.SetVacuumOutput(false);
-        Delay(context, context.settings.placeDelay);
+// Lets the part go where the head stands: the vacuum off for the place delay, then the blow on
+// for `blowFactor` times the blow delay (left on for the caller to end).
+void letGo(ProgramContext& context, double blowFactor) {
+    MotrixCNC& cnc = context.cnc;
+    const MachineSettings& settings = context.settings;
+    if (cnc.OutputState[OutputVacuum]) {
+        cnc.SetVacuumOutput(false);
+        Delay(context, settings.placeDelay);
+    }
+    if (settings.blowDelay > 0) {
+        cnc.SetBlowOutput(true);
+        Delay(context, blowFactor * settings.blowDelay);
     }
 }
 
@@ -58,11 +66,7 @@ bool putDown(ProgramContext& context, const PlaceTarget& target) {
                                    target.speed)) {
         return false;
     }
-    releaseVacuum(context);
-    if (settings.blowDelay > 0) {
-        context.cnc.SetBlowOutput(true);
-        Delay(context, settings.blowDelay);
-    }
+    letGo(context, 1);
     MoveBoardRelativeWithNozzleProtection(context, target.x, target.y, safeZ, target.a,
                                           target.speed);
     context.cnc.SetBlowOutput(false);
@@ -111,11 +115,7 @@ bool DiscardPart(ProgramContext& context, int feeder) {
         context, settings.rejectTrayX[tray], settings.rejectTrayY[tray], -settings.homeZ, 0,
         settings.maxStepsPerSecond);
     if (reached) {
-        releaseVacuum(context);
-        if (settings.blowDelay > 0) {
-            cnc.SetBlowOutput(true);
-            Delay(context, kDiscardBlowFactor * settings.blowDelay);
-        }
+        letGo(context, kDiscardBlowFactor);
     }
     cnc.SetBlowOutput(false);
     cnc.SetVacuumOutput(false);
