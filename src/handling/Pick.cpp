@@ -4,11 +4,10 @@
 
 #include "context/Delay.h"
 #include "context/ProgramContext.h"
-#include "context/SaveReport.h"
 #include "handling/NozzleChanger.h"
 #include "motion/MoveOperations.h"
 #include "project/FeederList.h"
-#include "project/ProjectFile.h"
+#include "project/ProjectCommands.h"
 #include "vision/Capture.h"
 
 namespace {
@@ -202,12 +201,10 @@ void advanceTray(ProjectState& project, const PickPlan& plan, bool announceRefil
 }
 
 void saveTrayPosition(ProgramContext& context) {
-    ProjectState& project = context.project;
-    const bool saved =
-        SaveProject(project, context.settings, project.ProjectFolder, project.ProjectName);
-    // Not on disk, the pocket is a change the close question must still offer to save.
-    project.ProjectModified = !ReportSave(
-        context, saved, "PROJECT", ProjectFilePath(project.ProjectFolder, project.ProjectName));
+    if (!SaveProjectUnderOwnName(context)) {
+        // Not on disk, the pocket is a change the close question must still offer to save.
+        context.project.ProjectModified = true;
+    }
 }
 
 void announcePendingRefill(ProgramContext& context) {
