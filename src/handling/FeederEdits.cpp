@@ -20,9 +20,7 @@ constexpr double kTraySpacingLimit = 50;
 constexpr double kPartHeightLimit = 25;
 
 FeederRec* currentFeeder(ProgramContext& context) {
-    ProjectState& project = context.project;
-    const int n = project.CurrentFeeder;
-    return n >= 1 && n <= project.FeederCount() ? &project.Feeders[n - 1] : nullptr;
+    return FeederAt(context.project, context.project.CurrentFeeder);
 }
 
 bool fieldAccepted(const ProgramContext& context, FeederField field, double value) {

@@ -4,11 +4,10 @@
 
 #include "context/Delay.h"
 #include "context/ProgramContext.h"
-#include "context/SaveReport.h"
 #include "handling/NozzleChanger.h"
 #include "motion/MoveOperations.h"
 #include "project/FeederList.h"
-#include "project/ProjectFile.h"
+#include "project/ProjectCommands.h"
 #include "vision/Capture.h"
 
 namespace {
@@ -38,10 +37,6 @@ PickPlan planPick(ProgramContext& context, int number) {
     plan.fastSpeed = settings.maxStepsPerSecond;
     plan.placeSpeed = PlaceSpeedOf(settings, *plan.feeder);
     return plan;
-}
-
-bool validFeeder(const ProgramContext& context, int feeder) {
-    return feeder >= 1 && feeder <= context.project.FeederCount();
 }
 
 // The part now hangs on the nozzle: whatever happens next, it is the cycle's to discard.
@@ -206,12 +201,10 @@ void advanceTray(ProjectState& project, const PickPlan& plan, bool announceRefil
 }
 
 void saveTrayPosition(ProgramContext& context) {
-    ProjectState& project = context.project;
-    const bool saved =
-        SaveProject(project, context.settings, project.ProjectFolder, project.ProjectName);
-    // Not on disk, the pocket is a change the close question must still offer to save.
-    project.ProjectModified = !ReportSave(
-        context, saved, "PROJECT", ProjectFilePath(project.ProjectFolder, project.ProjectName));
+    if (!SaveProjectUnderOwnName(context)) {
+        // Not on disk, the pocket is a change the close question must still offer to save.
+        context.project.ProjectModified = true;
+    }
 }
 
 void announcePendingRefill(ProgramContext& context) {
@@ -225,12 +218,9 @@ void announcePendingRefill(ProgramContext& context) {
     project.TrayRefillPendingFeeder = 0;
 }
 
-QString feederSnapPath(const ProgramContext& context, const FeederRec& feeder) {
-    return context.SystemSettingsFolder + feeder.SnapName + ".bmp";
-}
-
 bool loadFeederSnap(ProgramContext& context, const FeederRec& feeder) {
-    if (LoadSnap(feederSnapPath(context, feeder), context.vision.ImageReference)) {
+    if (LoadSnap(FeederSnapFile(context.SystemSettingsFolder, feeder),
+                 context.vision.ImageReference)) {
         return true;
     }
     const QString text = "SNAP IMAGE " + feeder.SnapName + " IS MISSING!";
@@ -271,25 +261,22 @@ int CentringSpeed(int placeSpeed) {
 }
 
 QString TrayRefillText(const ProjectState& project, int feeder) {
-    const QString description = feeder >= 1 && feeder <= project.FeederCount()
-                                    ? project.Feeders[feeder - 1].Description
-                                    : QString();
+    const FeederRec* record = FeederAt(project, feeder);
+    const QString description = record ? record->Description : QString();
     return "FEEDER " + QString::number(feeder) + " " + description + " TRAY NEEDS TO BE REFILLED!";
 }
 
 bool FeederSnapMissing(const ProgramContext& context, int feeder) {
-    if (!validFeeder(context, feeder)) {
-        return false;
-    }
+    const FeederRec* record = FeederAt(context.project, feeder);
     ImagePtr snap;
-    return !LoadSnap(feederSnapPath(context, context.project.Feeders[feeder - 1]), snap);
+    return record && !LoadSnap(FeederSnapFile(context.SystemSettingsFolder, *record), snap);
 }
 
 bool PickPart(ProgramContext& context, int feeder, double angle) {
     announcePendingRefill(context);
     bool picked = false;
-    if (validFeeder(context, feeder) &&
-        loadFeederSnap(context, context.project.Feeders[feeder - 1])) {
+    const FeederRec* record = FeederAt(context.project, feeder);
+    if (record && loadFeederSnap(context, *record)) {
         const PickPlan plan = planPick(context, feeder);
         picked = pickMeasured(context, plan, angle);
         if (plan.feeder->Kind == FeederTray) {
@@ -302,7 +289,7 @@ bool PickPart(ProgramContext& context, int feeder, double angle) {
 }
 
 bool PickPartWithoutCorrelation(ProgramContext& context, int feeder, double angle) {
-    if (!validFeeder(context, feeder)) {
+    if (!FeederAt(context.project, feeder)) {
         return false;
     }
     const PickPlan plan = planPick(context, feeder);

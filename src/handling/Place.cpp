@@ -7,6 +7,7 @@
 #include "handling/Pick.h"
 #include "handling/RejectTrays.h"
 #include "motion/MoveOperations.h"
+#include "project/FeederList.h"
 
 namespace {
 
@@ -30,10 +31,18 @@ PlaceTarget targetOf(const ProgramContext& context, const PartRec& part, const F
             PlaceSpeedOf(settings, feeder)};
 }
 
-void releaseVacuum(ProgramContext& context) {
-    if (context.cnc.OutputState[OutputVacuum]) {
-        context.cnc.SetVacuumOutput(false);
-        Delay(context, context.settings.placeDelay);
+// Lets the part go where the head stands: the vacuum off for the place delay, then the blow on
+// for `blowFactor` times the blow delay (left on for the caller to end).
+void letGo(ProgramContext& context, double blowFactor) {
+    MotrixCNC& cnc = context.cnc;
+    const MachineSettings& settings = context.settings;
+    if (cnc.OutputState[OutputVacuum]) {
+        cnc.SetVacuumOutput(false);
+        Delay(context, settings.placeDelay);
+    }
+    if (settings.blowDelay > 0) {
+        cnc.SetBlowOutput(true);
+        Delay(context, blowFactor * settings.blowDelay);
     }
 }
 
@@ -57,11 +66,7 @@ bool putDown(ProgramContext& context, const PlaceTarget& target) {
                                    target.speed)) {
         return false;
     }
-    releaseVacuum(context);
-    if (settings.blowDelay > 0) {
-        context.cnc.SetBlowOutput(true);
-        Delay(context, settings.blowDelay);
-    }
+    letGo(context, 1);
     MoveBoardRelativeWithNozzleProtection(context, target.x, target.y, safeZ, target.a,
                                           target.speed);
     context.cnc.SetBlowOutput(false);
@@ -71,11 +76,8 @@ bool putDown(ProgramContext& context, const PlaceTarget& target) {
 }  // namespace
 
 int RejectTrayOf(const ProgramContext& context, int feeder) {
-    const ProjectState& project = context.project;
-    if (feeder < 1 || feeder > project.FeederCount()) {
-        return 1;
-    }
-    const int tray = project.Feeders[feeder - 1].RejectTray;
+    const FeederRec* record = FeederAt(context.project, feeder);
+    const int tray = record ? record->RejectTray : 1;
     return tray >= 1 && tray <= kRejectTrayCount ? tray : 1;
 }
 
@@ -84,11 +86,10 @@ bool PlacePart(ProgramContext& context, int part) {
     bool placed = false;
     if (part >= 1 && part <= project.PartCount()) {
         const PartRec& record = project.Parts[part - 1];
-        if (record.Feeder >= 1 && record.Feeder <= project.FeederCount()) {
+        if (const FeederRec* feeder = FeederAt(project, record.Feeder)) {
             context.SelectedCamera = 1;
             context.port.updateStatus();
-            placed =
-                putDown(context, targetOf(context, record, project.Feeders[record.Feeder - 1]));
+            placed = putDown(context, targetOf(context, record, *feeder));
         }
     }
     if (placed) {
@@ -114,11 +115,7 @@ bool DiscardPart(ProgramContext& context, int feeder) {
         context, settings.rejectTrayX[tray], settings.rejectTrayY[tray], -settings.homeZ, 0,
         settings.maxStepsPerSecond);
     if (reached) {
-        releaseVacuum(context);
-        if (settings.blowDelay > 0) {
-            cnc.SetBlowOutput(true);
-            Delay(context, kDiscardBlowFactor * settings.blowDelay);
-        }
+        letGo(context, kDiscardBlowFactor);
     }
     cnc.SetBlowOutput(false);
     cnc.SetVacuumOutput(false);

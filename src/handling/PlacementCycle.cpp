@@ -6,6 +6,7 @@
 #include "handling/Place.h"
 #include "motion/MoveOperations.h"
 #include "project/BoardOrigin.h"
+#include "project/FeederList.h"
 #include "project/Fiducials.h"
 
 const char* const kFiducialFailureQuestion = "FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY?";
@@ -182,11 +183,9 @@ bool HeldPartFits(const ProgramContext& context, int part) {
         return false;
     }
     const PartRec& record = project.Parts[part - 1];
-    if (record.Feeder < 1 || record.Feeder > project.FeederCount()) {
-        return false;
-    }
-    return cycle.HeldFeeder == record.Feeder && cycle.HeldAngle == record.Angle &&
-           cycle.HeldMeasured == project.Feeders[record.Feeder - 1].Use_Vision;
+    const FeederRec* feeder = FeederAt(project, record.Feeder);
+    return feeder && cycle.HeldFeeder == record.Feeder && cycle.HeldAngle == record.Angle &&
+           cycle.HeldMeasured == feeder->Use_Vision;
 }
 
 void StartRun(ProgramContext& context, RunKind kind) {

@@ -62,8 +62,8 @@ void TFormFeeders::connectEdits() {
     }
     connect(ui_->EditFeederDescription, &QLineEdit::textEdited, this, [this](const QString& text) {
         ProjectState& project = context_.project;
-        if (project.CurrentFeeder >= 1) {
-            project.Feeders[project.CurrentFeeder - 1].Description = text;
+        if (FeederRec* feeder = FeederAt(project, project.CurrentFeeder)) {
+            feeder->Description = text;
             project.ProjectModified = true;
             const QStringList lines = FeederListLines(project);
             ui_->ListBoxFeederList->item(project.CurrentFeeder - 1)
@@ -76,10 +76,11 @@ void TFormFeeders::connectChoices() {
     const auto onChoice = [this](QAbstractButton* button, auto store) {
         connect(button, &QAbstractButton::toggled, this, [this, store](bool checked) {
             ProjectState& project = context_.project;
-            if (filling_ || !checked || project.CurrentFeeder < 1) {
+            FeederRec* feeder = FeederAt(project, project.CurrentFeeder);
+            if (filling_ || !checked || !feeder) {
                 return;
             }
-            store(project.Feeders[project.CurrentFeeder - 1]);
+            store(*feeder);
             project.ProjectModified = true;
             Refresh();
             UpdateWindowButtons();
@@ -99,8 +100,9 @@ void TFormFeeders::connectChoices() {
     }
     connect(ui_->CheckBoxUseVision, &QCheckBox::toggled, this, [this](bool checked) {
         ProjectState& project = context_.project;
-        if (!filling_ && project.CurrentFeeder >= 1) {
-            project.Feeders[project.CurrentFeeder - 1].Use_Vision = checked;
+        FeederRec* feeder = FeederAt(project, project.CurrentFeeder);
+        if (!filling_ && feeder) {
+            feeder->Use_Vision = checked;
             project.ProjectModified = true;
             Refresh();
             UpdateWindowButtons();
@@ -109,8 +111,9 @@ void TFormFeeders::connectChoices() {
     const auto onIndex = [this](QComboBox* box, int FeederRec::*field) {
         connect(box, &QComboBox::currentIndexChanged, this, [this, field](int index) {
             ProjectState& project = context_.project;
-            if (!filling_ && project.CurrentFeeder >= 1 && index >= 0) {
-                project.Feeders[project.CurrentFeeder - 1].*field = index + 1;
+            FeederRec* feeder = FeederAt(project, project.CurrentFeeder);
+            if (!filling_ && feeder && index >= 0) {
+                feeder->*field = index + 1;
                 project.ProjectModified = true;
             }
         });
@@ -258,7 +261,7 @@ void TFormFeeders::fillEmpty() {
     }
     ui_->ComboBoxNozzle->setCurrentIndex(0);
     ui_->ComboBoxRejectTray->setCurrentIndex(0);
-    showSnap(QString());
+    showSnap(nullptr);
 }
 
 void TFormFeeders::fillCurrent() {
@@ -291,12 +294,14 @@ void TFormFeeders::fillCurrent() {
     }
     speeds[f.PlaceSpeedType >= 0 && f.PlaceSpeedType < 3 ? f.PlaceSpeedType : 0]->setChecked(true);
     ui_->CheckBoxUseVision->setChecked(f.Use_Vision);
-    showSnap(f.SnapName);
+    showSnap(&f);
 }
 
-void TFormFeeders::showSnap(const QString& name) {
+void TFormFeeders::showSnap(const FeederRec* feeder) {
     const QString path =
-        name.isEmpty() ? QString() : ResolveSnapPath(context_.SystemSettingsFolder + name + ".bmp");
+        feeder && !feeder->SnapName.isEmpty()
+            ? ResolveSnapPath(FeederSnapFile(context_.SystemSettingsFolder, *feeder))
+            : QString();
     const QPixmap snap(path);
     ui_->ImagePartSnap->setPixmap(snap.isNull() ? QPixmap()
                                                 : snap.scaled(120, 120, Qt::KeepAspectRatio));
@@ -308,9 +313,9 @@ void TFormFeeders::UpdateWindowButtons() {
     const ProjectState& project = context_.project;
     const bool usable = Usable(context_);
     const bool held = context_.cycle.PartOnNozzle;
-    const bool any = project.FeederCount() > 0 && project.CurrentFeeder >= 1;
-    const bool tray = any && project.Feeders[project.CurrentFeeder - 1].Kind == FeederTray;
-    const bool vision = any && project.Feeders[project.CurrentFeeder - 1].Use_Vision;
+    const FeederRec* current = FeederAt(project, project.CurrentFeeder);
+    const bool tray = current && current->Kind == FeederTray;
+    const bool vision = current && current->Use_Vision;
     // A held part would be dropped by the protected moves of the Go and Park buttons.
     for (QWidget* control :
          std::initializer_list<QWidget*>{ui_->ButtonPark, ui_->ButtonGotoFeeder,
@@ -319,7 +324,7 @@ void TFormFeeders::UpdateWindowButtons() {
     }
     jog_->refreshEnabled();
     ui_->ButtonTestPick->setEnabled(!held && usable);
-    ui_->ButtonTestVision->setEnabled(any && vision && !held && usable);
+    ui_->ButtonTestVision->setEnabled(vision && !held && usable);
     ui_->ButtonDiscard->setEnabled(held && usable);
     ui_->ButtonTakeSnap->setVisible(static_cast<bool>(cutSystemSnap_));
     ui_->ButtonResetAllTrays->setVisible(project.FeederCount() > 0);

@@ -11,6 +11,7 @@ class TFormFeeders;
 }
 class JogPanelWidget;
 class QLineEdit;
+struct FeederRec;
 struct ProgramContext;
 
 // "Feeders": the project's feeder list; adds, deletes, teaches and edits feeders, takes or
@@ -39,7 +40,7 @@ private:
     void onClick(QWidget* button, std::function<void()> operation);
     void fillCurrent();
     void fillEmpty();
-    void showSnap(const QString& name);
+    void showSnap(const FeederRec* feeder);
     void setText(QLineEdit* box, const QString& text);
     void ButtonDeleteFeederClick();
     void ButtonTakeSnapClick();

@@ -30,6 +30,18 @@ QPointF trayPocketOffset(const FeederRec& tray) {
 
 }  // namespace
 
+FeederRec* FeederAt(ProjectState& project, int feeder) {
+    return feeder >= 1 && feeder <= project.FeederCount() ? &project.Feeders[feeder - 1] : nullptr;
+}
+
+const FeederRec* FeederAt(const ProjectState& project, int feeder) {
+    return feeder >= 1 && feeder <= project.FeederCount() ? &project.Feeders[feeder - 1] : nullptr;
+}
+
+QString FeederSnapFile(const QString& systemSettingsFolder, const FeederRec& feeder) {
+    return systemSettingsFolder + feeder.SnapName + ".bmp";
+}
+
 FeederRec NewFeeder() {
     FeederRec feeder;
     feeder.Nozzle = 0;
@@ -54,7 +66,7 @@ bool FeederInUse(const ProjectState& project, int feeder) {
 }
 
 bool DeleteFeeder(ProjectState& project, int feeder) {
-    if (feeder < 1 || feeder > project.FeederCount() || FeederInUse(project, feeder)) {
+    if (!FeederAt(project, feeder) || FeederInUse(project, feeder)) {
         return false;
     }
     for (PartRec& part : project.Parts) {

@@ -8,6 +8,13 @@ struct MachineSettings;
 
 // The feeder list of the project. Feeder numbers are 1-based everywhere; 0 means "no feeder".
 
+// Feeder `feeder`, or null when the number names no feeder of the list.
+FeederRec* FeederAt(ProjectState& project, int feeder);
+const FeederRec* FeederAt(const ProjectState& project, int feeder);
+
+// The feeder's snap image in the system settings folder: folder + SnapName + ".bmp".
+QString FeederSnapFile(const QString& systemSettingsFolder, const FeederRec& feeder);
+
 // A feeder as "Add" creates it: a front reel with no nozzle chosen yet.
 FeederRec NewFeeder();
 // Appends a new feeder, or a copy of `feeder` (one read from a feeder file), and makes it the

@@ -12,21 +12,6 @@
 
 namespace {
 
-struct FiducialFields {
-    double& x;
-    double& y;
-    double& z;
-    QString& snapName;
-};
-
-FiducialFields fieldsOf(ProjectState& project, int fiducial) {
-    if (fiducial == 2) {
-        return {project.Fiducial2X, project.Fiducial2Y, project.Fiducial2Z,
-                project.Fiducial2SnapName};
-    }
-    return {project.Fiducial1X, project.Fiducial1Y, project.Fiducial1Z, project.Fiducial1SnapName};
-}
-
 bool accepted(const ProgramContext& context, FiducialAxis axis, double value) {
     const MachineSettings& settings = context.settings;
     const ProjectState& project = context.project;
@@ -67,7 +52,7 @@ bool EditFiducialPosition(ProgramContext& context, int fiducial, FiducialAxis ax
     if (!accepted(context, axis, value)) {
         return false;
     }
-    FiducialFields fields = fieldsOf(project, fiducial);
+    FiducialFields fields = FiducialFieldsOf(project, fiducial);
     (axis == FiducialAxis::X ? fields.x : axis == FiducialAxis::Y ? fields.y : fields.z) = value;
     project.FiducialOffsetX = 0;
     project.FiducialOffsetY = 0;
@@ -80,7 +65,7 @@ bool SetFiducialHere(ProgramContext& context, int fiducial) {
         return false;
     }
     const QPointF head = HeadOverCurrentBoard(context);
-    FiducialFields fields = fieldsOf(context.project, fiducial);
+    FiducialFields fields = FiducialFieldsOf(context.project, fiducial);
     fields.x = head.x();
     fields.y = head.y();
     fields.z = context.cnc.CommandedZ - context.settings.homeZ;
@@ -95,7 +80,7 @@ bool GoToFiducial(ProgramContext& context, int fiducial) {
     context.SelectedCamera = 0;
     context.port.updateButtons();
     RecomputeBoardOrigin(context.project);
-    FiducialFields fields = fieldsOf(context.project, fiducial);
+    FiducialFields fields = FiducialFieldsOf(context.project, fiducial);
     const bool moved = MoveBoardRelativeWithNozzleProtection(context, fields.x, fields.y, fields.z,
                                                              0, context.settings.maxStepsPerSecond);
     RefreshStatusAndButtons(context);
@@ -113,8 +98,9 @@ bool TestFiducial(ProgramContext& context, int fiducial) {
     bool centred = false;
     switch (LookAtFiducial(context, fiducial, 3)) {
         case FiducialLook::SnapMissing:
-            showTestFailure(context, false,
-                            "SNAP IMAGE " + fieldsOf(project, fiducial).snapName + " IS MISSING!");
+            showTestFailure(
+                context, false,
+                "SNAP IMAGE " + FiducialFieldsOf(project, fiducial).snapName + " IS MISSING!");
             break;
         case FiducialLook::MoveFailed:
             showTestFailure(context, true, "FAILED TO MOVE TO FIDUCIAL " + number + "!");
@@ -126,7 +112,7 @@ bool TestFiducial(ProgramContext& context, int fiducial) {
             showTestFailure(context, false, "FIDUCAL " + number + " TEST FAILED!");
             break;
         case FiducialLook::Found: {
-            FiducialFields fields = fieldsOf(project, fiducial);
+            FiducialFields fields = FiducialFieldsOf(project, fiducial);
             centred = MoveBoardRelative(context, fields.x + context.vision.VisionCentreX,
                                         fields.y + context.vision.VisionCentreY, fields.z, 0,
                                         context.settings.maxStepsPerSecond);
@@ -143,7 +129,7 @@ bool TestFiducial(ProgramContext& context, int fiducial) {
 
 bool ChooseFiducialSnap(ProgramContext& context, int fiducial) {
     ProjectState& project = context.project;
-    QString& snapName = fieldsOf(project, fiducial).snapName;
+    QString& snapName = FiducialFieldsOf(project, fiducial).snapName;
     QString name;
     const SnapChoice choice = ChooseSnapFile(context, project.ProjectFolder, snapName, name);
     if (choice == SnapChoice::Cancelled) {

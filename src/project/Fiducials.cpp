@@ -13,16 +13,7 @@ namespace {
 // Marks closer than this on an axis are too near to tell a rotation from noise.
 constexpr double kDualFiducialMinimumDistance = 25.0;
 
-struct FiducialMark {
-    double x, y, z;
-};
-
-FiducialMark markOf(const ProjectState& project, int fiducial) {
-    return fiducial == 2 ? FiducialMark{project.Fiducial2X, project.Fiducial2Y, project.Fiducial2Z}
-                         : FiducialMark{project.Fiducial1X, project.Fiducial1Y, project.Fiducial1Z};
-}
-
-bool moveOverMark(ProgramContext& context, const FiducialMark& mark) {
+bool moveOverMark(ProgramContext& context, const FiducialFields& mark) {
     const int speed = context.settings.maxStepsPerSecond;
     if (context.cycle.PartOnNozzle) {
         return MoveBoardRelativeWithPartAndNozzleProtection(context, mark.x, mark.y, mark.z, 0,
@@ -32,7 +23,7 @@ bool moveOverMark(ProgramContext& context, const FiducialMark& mark) {
 }
 
 FiducialLook searchMark(ProgramContext& context, int fiducial, int captures) {
-    if (!moveOverMark(context, markOf(context.project, fiducial))) {
+    if (!moveOverMark(context, FiducialFieldsOf(context.project, fiducial))) {
         return FiducialLook::MoveFailed;
     }
     switch (LookForMark(context, captures)) {
@@ -75,6 +66,14 @@ bool measureCorrection(ProgramContext& context) {
 }
 
 }  // namespace
+
+FiducialFields FiducialFieldsOf(ProjectState& project, int fiducial) {
+    if (fiducial == 2) {
+        return {project.Fiducial2X, project.Fiducial2Y, project.Fiducial2Z,
+                project.Fiducial2SnapName};
+    }
+    return {project.Fiducial1X, project.Fiducial1Y, project.Fiducial1Z, project.Fiducial1SnapName};
+}
 
 void ClearFiducialCorrection(ProjectState& project) {
     project.FiducialOffsetX = 0;

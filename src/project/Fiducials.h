@@ -9,6 +9,16 @@ struct ProjectState;
 // of the whole board: FiducialOffsetX/Y (mm) with per-axis factors FiducialScaleX/Y that
 // placing multiplies the offset by.
 
+// The taught fields of fiducial `fiducial` (2, else 1): its board-relative position (mm) and its
+// snap's name.
+struct FiducialFields {
+    double& x;
+    double& y;
+    double& z;
+    QString& snapName;
+};
+FiducialFields FiducialFieldsOf(ProjectState& project, int fiducial);
+
 // Clears the correction: offsets 0, factors 1.
 void ClearFiducialCorrection(ProjectState& project);
 

@@ -4,16 +4,13 @@
 #include <climits>
 #include <tuple>
 
+#include "project/FeederList.h"
 #include "settings/NumberText.h"
 
 namespace {
 
 constexpr int kSortsLast = INT_MAX;
 constexpr double kFullTurn = 360;
-
-bool isFeederOf(const ProjectState& project, int feeder) {
-    return feeder >= 1 && feeder <= project.FeederCount();
-}
 
 // Index of the current part in Parts, or -1 when CurrentPart lies outside the list.
 qsizetype currentIndex(const ProjectState& project) {
@@ -75,10 +72,8 @@ QStringList FeederItems(const ProjectState& project) {
 
 QString FeederSnapPath(const ProjectState& project, const QString& systemSettingsFolder) {
     const PartRec* part = CurrentPartRec(project);
-    if (!part || !isFeederOf(project, part->Feeder)) {
-        return {};
-    }
-    return systemSettingsFolder + project.Feeders[part->Feeder - 1].SnapName + ".bmp";
+    const FeederRec* feeder = part ? FeederAt(project, part->Feeder) : nullptr;
+    return feeder ? FeederSnapFile(systemSettingsFolder, *feeder) : QString();
 }
 
 void AddPart(ProjectState& project, double x, double y) {
@@ -99,8 +94,8 @@ bool DeleteCurrentPart(ProjectState& project) {
 }
 
 PartSortKey SortKeyOf(const ProjectState& project, const PartRec& part) {
-    const bool listed = isFeederOf(project, part.Feeder);
-    const int nozzle = listed ? project.Feeders[part.Feeder - 1].Nozzle : 0;
+    const FeederRec* feeder = FeederAt(project, part.Feeder);
+    const int nozzle = feeder ? feeder->Nozzle : 0;
     return {nozzle >= 1 ? nozzle : kSortsLast, part.Feeder >= 1 ? part.Feeder : kSortsLast,
             part.Designator, part.Comment};
 }

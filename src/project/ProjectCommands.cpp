@@ -38,18 +38,6 @@ void adoptChosenFile(ProjectState& project, const QString& path) {
     project.ProjectName = name;
 }
 
-bool saveUnderOwnName(ProgramContext& ctx) {
-    ProjectState& project = ctx.project;
-    const bool saved =
-        SaveProject(project, ctx.settings, project.ProjectFolder, project.ProjectName);
-    if (!ReportSave(ctx, saved, "PROJECT",
-                    ProjectFilePath(project.ProjectFolder, project.ProjectName))) {
-        return false;
-    }
-    project.ProjectModified = false;
-    return true;
-}
-
 // The question of Open and Close Project. Closes the project unless the person asked for a
 // save and it failed; true when the project is closed.
 bool offerToSaveAndClose(ProgramContext& ctx, const QString& question) {
@@ -57,7 +45,7 @@ bool offerToSaveAndClose(ProgramContext& ctx, const QString& question) {
     if (project.ProjectOpen && project.ProjectModified &&
         ctx.port.ask(question, false) == Answer::Yes) {
         const bool saved =
-            project.ProjectName.isEmpty() ? SaveProjectAs(ctx) : saveUnderOwnName(ctx);
+            project.ProjectName.isEmpty() ? SaveProjectAs(ctx) : SaveProjectUnderOwnName(ctx);
         if (!saved) {
             return false;
         }
@@ -200,9 +188,21 @@ bool OpenProjectDialog(ProgramContext& ctx) {
     return project.ProjectOpen;
 }
 
+bool SaveProjectUnderOwnName(ProgramContext& ctx) {
+    ProjectState& project = ctx.project;
+    const bool saved =
+        SaveProject(project, ctx.settings, project.ProjectFolder, project.ProjectName);
+    if (!ReportSave(ctx, saved, "PROJECT",
+                    ProjectFilePath(project.ProjectFolder, project.ProjectName))) {
+        return false;
+    }
+    project.ProjectModified = false;
+    return true;
+}
+
 void SaveCurrentProject(ProgramContext& ctx) {
     if (ctx.project.ProjectOpen) {
-        saveUnderOwnName(ctx);
+        SaveProjectUnderOwnName(ctx);
     }
     ctx.port.updateButtons();
 }
@@ -220,7 +220,7 @@ bool SaveProjectAs(ProgramContext& ctx) {
                                      kProjectFileType, "Save Project", "Corvane"});
         if (!path.isEmpty()) {
             adoptChosenFile(project, path);
-            saved = saveUnderOwnName(ctx);
+            saved = SaveProjectUnderOwnName(ctx);
         }
     }
     ctx.port.updateStatus();
@@ -241,7 +241,8 @@ bool MainWindowMayClose(ProgramContext& ctx) {
     ProjectState& project = ctx.project;
     if (project.ProjectOpen && project.ProjectModified) {
         const Answer answer = ctx.port.ask(QStringLiteral("Save Changes to PROJECT?"), true);
-        const bool closed = answer == Answer::Yes ? saveUnderOwnName(ctx) : answer == Answer::No;
+        const bool closed =
+            answer == Answer::Yes ? SaveProjectUnderOwnName(ctx) : answer == Answer::No;
         project.ProjectOpen = !closed;
     } else {
         project.ProjectOpen = false;

@@ -35,6 +35,10 @@ void OpenProject(ProgramContext& ctx);
 // project.
 bool OpenProjectDialog(ProgramContext& ctx);
 
+// Saves the project into its own file (ProjectFolder, ProjectName) and tells a failure
+// (ReportSave). True when saved; the project then counts as unmodified.
+bool SaveProjectUnderOwnName(ProgramContext& ctx);
+
 // Menu "Save Project": saves under the project's own name.
 void SaveCurrentProject(ProgramContext& ctx);
 // The Save As dialog and save; true when saved.

@@ -119,19 +119,16 @@ void TFormFiducialSettings::UpdateButtons() {
 
 void TFormFiducialSettings::fillFiducial(int fiducial, bool ready) {
     const ProjectState& project = context_.project;
-    const bool one = fiducial == 1;
+    const FiducialFields fields = FiducialFieldsOf(context_.project, fiducial);
     const bool metric = project.Metric;
-    const double values[] = {one ? project.Fiducial1X : project.Fiducial2X,
-                             one ? project.Fiducial1Y : project.Fiducial2Y,
-                             one ? project.Fiducial1Z : project.Fiducial2Z};
+    const double values[] = {fields.x, fields.y, fields.z};
     const char axes[] = {'X', 'Y', 'Z'};
     for (int i = 0; i < 3; ++i) {
         QLineEdit* box = control<QLineEdit>(QString("EditFiducial%1") + axes[i], fiducial);
         box->setText(FormatLength(values[i], metric));
         ShowEditVerdict(box, true);
     }
-    control<QLineEdit>("EditFiducial%1SnapName", fiducial)
-        ->setText(one ? project.Fiducial1SnapName : project.Fiducial2SnapName);
+    control<QLineEdit>("EditFiducial%1SnapName", fiducial)->setText(fields.snapName);
     // A held part would be dropped by the protected moves of Set's neighbours.
     const bool free = ready && !context_.cycle.PartOnNozzle;
     control<QPushButton>("ButtonSetFiducial%1", fiducial)->setEnabled(ready);
@@ -168,8 +165,7 @@ void TFormFiducialSettings::ButtonSnapClick(int fiducial) {
     }
     QString name;
     if (cutProjectSnap_(*context_.vision.ImageDownlooking, name)) {
-        (fiducial == 1 ? context_.project.Fiducial1SnapName : context_.project.Fiducial2SnapName) =
-            name;
+        FiducialFieldsOf(context_.project, fiducial).snapName = name;
         context_.project.ProjectModified = true;
         UpdateButtons();
     }
