@@ -6,6 +6,17 @@
 #include <QPushButton>
 #include <QTextToSpeech>
 
+namespace {
+
+// The program's messages break their lines with carriage returns, which a message box would
+// run together: shown, each becomes a line break.
+QString shown(const QString& text) {
+    QString lines = text;
+    return lines.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+}
+
+}  // namespace
+
 TFormMainDialogs::TFormMainDialogs(QWidget* parent) : parent_(parent) {}
 
 TFormMainDialogs::~TFormMainDialogs() = default;
@@ -27,17 +38,18 @@ void TFormMainDialogs::speak(const QString& text) {
 }
 
 void TFormMainDialogs::showError(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, "Error", text, QMessageBox::Cancel, parent_);
+    QMessageBox box(QMessageBox::Critical, "Error", shown(text), QMessageBox::Cancel, parent_);
     box.exec();
 }
 
 void TFormMainDialogs::showInformation(const QString& text) {
-    QMessageBox box(QMessageBox::Information, "Information", text, QMessageBox::Ok, parent_);
+    QMessageBox box(QMessageBox::Information, "Information", shown(text), QMessageBox::Ok, parent_);
     box.exec();
 }
 
 OperatorPort::Answer TFormMainDialogs::ask(const QString& question, bool withCancel) {
-    QMessageBox box(QMessageBox::Question, "Confirm", question, QMessageBox::NoButton, parent_);
+    QMessageBox box(QMessageBox::Question, "Confirm", shown(question), QMessageBox::NoButton,
+                    parent_);
     QPushButton* yes = box.addButton("YES", QMessageBox::YesRole);
     QPushButton* no = box.addButton("NO", QMessageBox::NoRole);
     QPushButton* cancel = withCancel ? box.addButton("CANCEL", QMessageBox::RejectRole) : nullptr;
@@ -54,7 +66,8 @@ OperatorPort::Answer TFormMainDialogs::ask(const QString& question, bool withCan
 OperatorPort::Answer TFormMainDialogs::askChoice(const QString& question,
                                                  const QStringList& captions,
                                                  OperatorPort::Answer preferred) {
-    QMessageBox box(QMessageBox::Question, "Confirm", question, QMessageBox::NoButton, parent_);
+    QMessageBox box(QMessageBox::Question, "Confirm", shown(question), QMessageBox::NoButton,
+                    parent_);
     const OperatorPort::Answer answers[] = {OperatorPort::Answer::Yes, OperatorPort::Answer::No,
                                             OperatorPort::Answer::Cancel};
     QPushButton* buttons[3] = {};
