@@ -1,21 +1,14 @@
 #include "handling/NozzleOffset.h"
 
-#include <cmath>
-
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "handling/NozzleChanger.h"
+#include "motion/HomeCalibration.h"
 #include "motion/MoveOperations.h"
 
 namespace {
 
-const QString kCameraPositionQuestion = "ARE YOU SURE YOU WANT TO CHANGE THE CAMERA POSITION?";
 const QString kNozzleOffsetQuestion = "ARE YOU SURE YOU WANT TO SET THE NOZZLE OFFSET?";
-const QString kHeightWarning =
-    "\"WARNING!! THE CAMERA HEIGHT HAS CHANGED\rARE YOU SURE YOU WANT TO\rCHANGE THE CAMERA "
-    "HEIGHT?";
-const QString kHeightLastWarning =
-    "LAST WARNING!!!\r\rDO YOU REALLY WANT TO\rCHANGE THE CAMERA HEIGHT?";
 
 bool confirmed(ProgramContext& context, const QString& question) {
     return context.port.ask(question, false) == OperatorPort::Answer::Yes;
@@ -77,21 +70,6 @@ bool GoToUpCamera(ProgramContext& context) {
     const MachineSettings& s = context.settings;
     return showCameraAndMove(context, 1, s.uplookingCameraX, s.uplookingCameraY,
                              s.uplookingCameraZ);
-}
-
-void SetUpCameraHere(ProgramContext& context) {
-    context.SelectedCamera = 1;
-    context.port.updateStatus();
-    MachineSettings& s = context.settings;
-    if (confirmed(context, kCameraPositionQuestion)) {
-        s.uplookingCameraX = homeRelativeX(context);
-        s.uplookingCameraY = homeRelativeY(context);
-    }
-    const double height = homeRelativeZ(context);
-    if (std::abs(s.uplookingCameraZ - height) > 1e-9 && confirmed(context, kHeightWarning) &&
-        confirmed(context, kHeightLastWarning)) {
-        s.uplookingCameraZ = height;
-    }
 }
 
 void StartNozzleOffsetCalibration(ProgramContext& context) {

@@ -21,9 +21,5 @@ bool GoToNozzleOnMark(ProgramContext& context);
 // The nozzle over the up-looking camera at its focus height, that camera shown.
 bool GoToUpCamera(ProgramContext& context);
 
-// "Set Position" of the up camera: the position after one confirmation; a changed height only
-// after two more warnings answered Yes.
-void SetUpCameraHere(ProgramContext& context);
-
 // Showing the window: the calibration nozzle mounted and the camera over the mark.
 void StartNozzleOffsetCalibration(ProgramContext& context);

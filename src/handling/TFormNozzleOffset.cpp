@@ -8,6 +8,7 @@
 #include "context/WindowRefresh.h"
 #include "handling/NozzleChanger.h"
 #include "handling/NozzleOffset.h"
+#include "motion/HomeCalibration.h"
 #include "motion/Travel.h"
 #include "settings/NumberText.h"
 #include "ui_TFormNozzleOffset.h"

@@ -1,13 +1,22 @@
 #include "motion/HomeCalibration.h"
 
+#include <cmath>
+
 #include "context/Delay.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "motion/MoveOperations.h"
 #include "motion/Travel.h"
 
+const char* const kCameraPositionQuestion = "ARE YOU SURE YOU WANT TO CHANGE THE CAMERA POSITION?";
+
 namespace {
 
+const QString kUpCameraHeightWarning =
+    "\"WARNING!! THE CAMERA HEIGHT HAS CHANGED\rARE YOU SURE YOU WANT TO\rCHANGE THE CAMERA "
+    "HEIGHT?";
+const QString kUpCameraHeightLastWarning =
+    "LAST WARNING!!!\r\rDO YOU REALLY WANT TO\rCHANGE THE CAMERA HEIGHT?";
 const QString kHomeWarning =
     "\"WARNING!! WARNING!! WARNING!!\r\rCHANGING THIS WILL IMPACT ON\rA WIDE RANGE OF OTHER "
     "FIXTURE SETTINGS.\r\rARE YOU SURE YOU WANT TO\rCHANGE THE HOME POSITION?";
@@ -69,6 +78,22 @@ void SetParkHere(ProgramContext& context) {
     const MotrixCNC& cnc = context.cnc;
     context.settings.parkX = cnc.CommandedX - cnc.HomeOffsetX;
     context.settings.parkY = cnc.CommandedY - cnc.HomeOffsetY;
+}
+
+void SetUpCameraHere(ProgramContext& context) {
+    context.SelectedCamera = 1;
+    context.port.updateStatus();
+    MachineSettings& s = context.settings;
+    const MotrixCNC& cnc = context.cnc;
+    if (context.port.ask(kCameraPositionQuestion, false) == OperatorPort::Answer::Yes) {
+        s.uplookingCameraX = cnc.CommandedX - cnc.HomeOffsetX;
+        s.uplookingCameraY = cnc.CommandedY - cnc.HomeOffsetY;
+    }
+    const double height = cnc.CommandedZ - s.homeZ;
+    if (std::abs(s.uplookingCameraZ - height) > 1e-9 &&
+        yesToBoth(context.port, kUpCameraHeightWarning, kUpCameraHeightLastWarning)) {
+        s.uplookingCameraZ = height;
+    }
 }
 
 bool GoToHomeMark(ProgramContext& context, HomeMark mark) {

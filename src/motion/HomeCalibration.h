@@ -4,7 +4,11 @@
 
 struct ProgramContext;
 
-// The teaching and testing of the home marks and the park position ("Home Settings").
+// The teaching and testing of the home marks and the park position ("Home Settings"), and the
+// teaching of the up-looking camera's position.
+
+// The question before a camera position is taught.
+extern const char* const kCameraPositionQuestion;
 
 // "Set Home": after two warnings answered Yes, the Home 1 mark becomes the camera's machine
 // position, its height the camera's height above Z zero. True when changed.
@@ -16,6 +20,10 @@ bool SetHome2Here(ProgramContext& context);
 
 // "Set Position": the park position becomes the camera's home-relative position.
 void SetParkHere(ProgramContext& context);
+
+// "Set Position" of the up camera: its position after one confirmation; a changed height only
+// after two more warnings answered Yes.
+void SetUpCameraHere(ProgramContext& context);
 
 // The camera over a mark at its height, or the head at the park position at machine Z 0,
 // nozzle protected at full speed.

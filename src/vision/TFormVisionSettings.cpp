@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 
 #include "context/ProgramContext.h"
+#include "motion/HomeCalibration.h"
 #include "motion/MoveOperations.h"
 #include "motion/Travel.h"
 #include "settings/NumberText.h"
@@ -16,16 +17,6 @@
 #include "vision/SimCameraProvider.h"
 #include "windowkit/JogPanelWidget.h"
 #include "windowkit/WindowWidgets.h"
-
-namespace {
-
-const char* const kHeightWarning =
-    "\"WARNING!! THE CAMERA HEIGHT HAS CHANGED\nARE YOU SURE YOU WANT TO\n"
-    "CHANGE THE CAMERA HEIGHT?";
-const char* const kHeightLastWarning =
-    "LAST WARNING!!!\n\nDO YOU REALLY WANT TO\nCHANGE THE CAMERA HEIGHT?";
-
-}  // namespace
 
 // One edit box: how it parses, what it accepts, where the value goes and what follows.
 struct TFormVisionSettings::EditRule {
@@ -325,24 +316,8 @@ void TFormVisionSettings::ButtonGotoCameraClick() {
 }
 
 void TFormVisionSettings::ButtonSetPositionClick() {
-    context_.SelectedCamera = 1;
-    context_.port.updateStatus();
-    RefreshEnables();
-    MachineSettings& s = context_.settings;
-    const MotrixCNC& cnc = context_.cnc;
-    OperatorPort& port = context_.port;
-    using Answer = OperatorPort::Answer;
-    if (port.ask("ARE YOU SURE YOU WANT TO CHANGE THE CAMERA POSITION?", false) == Answer::Yes) {
-        s.uplookingCameraX = cnc.CommandedX - cnc.HomeOffsetX;
-        s.uplookingCameraY = cnc.CommandedY - cnc.HomeOffsetY;
-        ShowSettings();
-    }
-    const double height = cnc.CommandedZ - s.homeZ;
-    if (s.uplookingCameraZ != height && port.ask(kHeightWarning, false) == Answer::Yes &&
-        port.ask(kHeightLastWarning, false) == Answer::Yes) {
-        s.uplookingCameraZ = height;
-        ShowSettings();
-    }
+    SetUpCameraHere(context_);
+    ShowSettings();
     RefreshEnables();
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "handling/NozzleOffset.h"
+#include "motion/HomeCalibration.h"
 #include "support/MachineFixture.h"
 
 namespace {
