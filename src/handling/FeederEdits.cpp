@@ -24,14 +24,13 @@ FeederRec* currentFeeder(ProgramContext& context) {
 }
 
 bool fieldAccepted(const ProgramContext& context, FeederField field, double value) {
-    const MachineSettings& s = context.settings;
     switch (field) {
         case FeederField::X:
-            return WithinTravel(s, TravelAxis::X, value + context.cnc.HomeOffsetX);
+            return WithinTravelFromHome(context, TravelAxis::X, value);
         case FeederField::Y:
-            return WithinTravel(s, TravelAxis::Y, value + context.cnc.HomeOffsetY);
+            return WithinTravelFromHome(context, TravelAxis::Y, value);
         case FeederField::Z:
-            return value + s.homeZ >= s.minimumZPosition && value + s.homeZ <= s.maximumZPosition;
+            return WithinTravelFromHome(context, TravelAxis::Z, value);
         case FeederField::PartHeight:
             return value > 0 && value <= kPartHeightLimit;
         default:

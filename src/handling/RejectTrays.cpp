@@ -6,10 +6,8 @@
 
 std::optional<double> ParseTrayCoordinate(const ProgramContext& context, TravelAxis axis,
                                           QStringView text) {
-    const double homeOffset =
-        axis == TravelAxis::X ? context.cnc.HomeOffsetX : context.cnc.HomeOffsetY;
     const std::optional<double> value = ParseReal(text);
-    if (!value || !WithinTravel(context.settings, axis, *value + homeOffset)) {
+    if (!value || !WithinTravelFromHome(context, axis, *value)) {
         return std::nullopt;
     }
     return value;

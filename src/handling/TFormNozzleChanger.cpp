@@ -54,15 +54,13 @@ void TFormNozzleChanger::connectEdit(QLineEdit* edit, bool integer,
 
 void TFormNozzleChanger::connectEdits() {
     MachineSettings& s = context_.settings;
-    const MotrixCNC& cnc = context_.cnc;
     for (int n = 1; n <= kNozzleCount; ++n) {
-        const auto holder = [this, &s, &cnc, n](TravelAxis axis) {
-            return [&s, &cnc, n, axis](double v) {
-                const bool onX = axis == TravelAxis::X;
-                if (!WithinTravel(s, axis, v + (onX ? cnc.HomeOffsetX : cnc.HomeOffsetY))) {
+        const auto holder = [this, &s, n](TravelAxis axis) {
+            return [this, &s, n, axis](double v) {
+                if (!WithinTravelFromHome(context_, axis, v)) {
                     return false;
                 }
-                (onX ? s.nozzleX : s.nozzleY)[n - 1] = v;
+                (axis == TravelAxis::X ? s.nozzleX : s.nozzleY)[n - 1] = v;
                 return true;
             };
         };
@@ -72,9 +70,9 @@ void TFormNozzleChanger::connectEdits() {
                     holder(TravelAxis::Y));
     }
     // The heights are home-relative: the Z travel as seen from Z zero.
-    const auto height = [&s](double& setting) {
-        return [&s, &setting](double v) {
-            if (!within(v, s.minimumZPosition - s.homeZ, s.maximumZPosition - s.homeZ)) {
+    const auto height = [this](double& setting) {
+        return [this, &setting](double v) {
+            if (!WithinTravelFromHome(context_, TravelAxis::Z, v)) {
                 return false;
             }
             setting = v;

@@ -19,19 +19,19 @@ namespace {
 
 // Home-relative positions on the table: within the travel once the home offsets are added.
 bool tableX(const ProgramContext& context, double x) {
-    return WithinTravel(context.settings, TravelAxis::X, x + context.cnc.HomeOffsetX);
+    return WithinTravelFromHome(context, TravelAxis::X, x);
 }
 
 bool tableY(const ProgramContext& context, double y) {
-    return WithinTravel(context.settings, TravelAxis::Y, y + context.cnc.HomeOffsetY);
+    return WithinTravelFromHome(context, TravelAxis::Y, y);
 }
 
 bool machineZ(const ProgramContext& context, double z) {
-    return z >= context.settings.minimumZPosition && z <= context.settings.maximumZPosition;
+    return WithinTravel(context.settings, TravelAxis::Z, z);
 }
 
 bool homeRelativeZ(const ProgramContext& context, double z) {
-    return machineZ(context, z + context.settings.homeZ);
+    return WithinTravelFromHome(context, TravelAxis::Z, z);
 }
 
 bool offset(const ProgramContext&, double value) {

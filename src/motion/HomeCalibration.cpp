@@ -133,7 +133,6 @@ void TestHomeMark(ProgramContext& context, HomeMark mark) {
 
 bool HomeSettingInRange(const ProgramContext& context, HomeSettingEdit edit, double value) {
     const MachineSettings& s = context.settings;
-    const MotrixCNC& cnc = context.cnc;
     switch (edit) {
         case HomeSettingEdit::Home1X:
         case HomeSettingEdit::Home2X:
@@ -142,11 +141,11 @@ bool HomeSettingInRange(const ProgramContext& context, HomeSettingEdit edit, dou
         case HomeSettingEdit::Home2Y:
             return WithinTravel(s, TravelAxis::Y, value);
         case HomeSettingEdit::HomeZ:
-            return WithinTravel(s, TravelAxis::Z, value + s.homeZ);
+            return WithinTravelFromHome(context, TravelAxis::Z, value);
         case HomeSettingEdit::ParkX:
-            return WithinTravel(s, TravelAxis::X, value + cnc.HomeOffsetX);
+            return WithinTravelFromHome(context, TravelAxis::X, value);
         case HomeSettingEdit::ParkY:
-            return WithinTravel(s, TravelAxis::Y, value + cnc.HomeOffsetY);
+            return WithinTravelFromHome(context, TravelAxis::Y, value);
     }
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "context/ProgramContext.h"
 #include "settings/MachineSettings.h"
 
 namespace {
@@ -23,4 +24,12 @@ std::pair<double, double> softLimits(const MachineSettings& settings, TravelAxis
 bool WithinTravel(const MachineSettings& settings, TravelAxis axis, double machineMm) {
     const auto [minimum, maximum] = softLimits(settings, axis);
     return machineMm >= minimum && machineMm <= maximum;
+}
+
+bool WithinTravelFromHome(const ProgramContext& context, TravelAxis axis, double homeRelativeMm) {
+    const MotrixCNC& cnc = context.cnc;
+    const double home = axis == TravelAxis::X   ? cnc.HomeOffsetX
+                        : axis == TravelAxis::Y ? cnc.HomeOffsetY
+                                                : context.settings.homeZ;
+    return WithinTravel(context.settings, axis, homeRelativeMm + home);
 }

@@ -13,18 +13,14 @@
 namespace {
 
 bool accepted(const ProgramContext& context, FiducialAxis axis, double value) {
-    const MachineSettings& settings = context.settings;
     const ProjectState& project = context.project;
     switch (axis) {
         case FiducialAxis::X:
-            return WithinTravel(settings, TravelAxis::X,
-                                value + context.cnc.HomeOffsetX + project.BoardOriginX);
+            return WithinTravelFromHome(context, TravelAxis::X, value + project.BoardOriginX);
         case FiducialAxis::Y:
-            return WithinTravel(settings, TravelAxis::Y,
-                                value + context.cnc.HomeOffsetY + project.BoardOriginY);
+            return WithinTravelFromHome(context, TravelAxis::Y, value + project.BoardOriginY);
         case FiducialAxis::Z:
-            return value + settings.homeZ >= settings.minimumZPosition &&
-                   value + settings.homeZ <= settings.maximumZPosition;
+            return WithinTravelFromHome(context, TravelAxis::Z, value);
     }
     return false;
 }

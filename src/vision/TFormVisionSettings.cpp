@@ -86,8 +86,6 @@ void TFormVisionSettings::connectEdits() {
     const auto within = [](double low, double high) {
         return [low, high](double v) { return low <= v && v <= high; };
     };
-    const MachineSettings& s = context_.settings;
-    const MotrixCNC& cnc = context_.cnc;
     rules_ = {
         {ui_->EditDownlookingViewWidthInMM, false, 3, between(1, 100),
          &M::downlookingCameraViewWidthMM, nullptr, After::Rulers},
@@ -107,13 +105,13 @@ void TFormVisionSettings::connectEdits() {
          nullptr, After::Enables},
         // The position is kept home-relative; the soft limits are in the machine frame.
         {ui_->EditPositionX, false, 3,
-         [&s, &cnc](double v) { return WithinTravel(s, TravelAxis::X, v + cnc.HomeOffsetX); },
+         [this](double v) { return WithinTravelFromHome(context_, TravelAxis::X, v); },
          &M::uplookingCameraX, nullptr, After::EnablesAlways},
         {ui_->EditPositionY, false, 3,
-         [&s, &cnc](double v) { return WithinTravel(s, TravelAxis::Y, v + cnc.HomeOffsetY); },
+         [this](double v) { return WithinTravelFromHome(context_, TravelAxis::Y, v); },
          &M::uplookingCameraY, nullptr, After::EnablesAlways},
         {ui_->EditPositionZ, false, 3,
-         [&s](double v) { return WithinTravel(s, TravelAxis::Z, v + s.homeZ); },
+         [this](double v) { return WithinTravelFromHome(context_, TravelAxis::Z, v); },
          &M::uplookingCameraZ, nullptr, After::EnablesAlways},
     };
     for (const EditRule& rule : rules_) {
