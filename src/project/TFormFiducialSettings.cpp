@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "context/Delay.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "project/FiducialSettings.h"
@@ -158,10 +159,9 @@ void TFormFiducialSettings::EditPositionChange(int fiducial, char axis) {
 void TFormFiducialSettings::ButtonSnapClick(int fiducial) {
     context_.SelectedCamera = 0;
     context_.port.updateButtons();
-    for (int capture = 0; capture < kSnapCaptures; ++capture) {
-        if (!CaptureDownlooking(context_)) {
-            return;
-        }
+    if (!CaptureDownlookingFrames(context_, kSnapCaptures)) {
+        Fail(context_, "CAMERA FAILED");
+        return;
     }
     QString name;
     if (cutProjectSnap_(*context_.vision.ImageDownlooking, name)) {
