@@ -32,6 +32,8 @@ public:
     virtual void showInformation(const QString& text) = 0;
     // A confirmation with Yes/No buttons (Cancel when `withCancel`).
     virtual Answer ask(const QString& question, bool withCancel) = 0;
+    // A Yes/No confirmation: true on Yes.
+    bool confirms(const QString& question) { return ask(question, false) == Answer::Yes; }
     // A question whose buttons carry their own captions (Yes, No, Cancel in that order; an
     // empty No caption leaves that button out); `preferred` is the default button. Without
     // captions of its own a port asks the plain Yes/No/Cancel question.

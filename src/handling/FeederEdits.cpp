@@ -55,10 +55,6 @@ double& fieldOf(FeederRec& feeder, FeederField field) {
     }
 }
 
-bool confirmed(ProgramContext& context, const QString& question) {
-    return context.port.ask(question, false) == OperatorPort::Answer::Yes;
-}
-
 // The base name of a feeder file chosen in the system settings folder; empty, with a message,
 // for one in another folder (the feeder file always lives in the system settings folder).
 QString feederFileName(ProgramContext& context, const QString& chosen) {
@@ -130,7 +126,7 @@ QString TrayPickText(const ProjectState& project, int feeder) {
 
 bool SetFeederPositionHere(ProgramContext& context) {
     FeederRec* feeder = currentFeeder(context);
-    if (!feeder || !confirmed(context, "ARE YOU SURE YOU WANT TO SET THE FEEDER POSITION?")) {
+    if (!feeder || !context.port.confirms("ARE YOU SURE YOU WANT TO SET THE FEEDER POSITION?")) {
         return false;
     }
     feeder->X = context.cnc.CommandedX - context.cnc.HomeOffsetX;
@@ -141,7 +137,7 @@ bool SetFeederPositionHere(ProgramContext& context) {
 
 bool SetFeederHeightHere(ProgramContext& context) {
     FeederRec* feeder = currentFeeder(context);
-    if (!feeder || !confirmed(context, "ARE YOU SURE YOU WANT TO SET THE FEEDER Z POSITION?")) {
+    if (!feeder || !context.port.confirms("ARE YOU SURE YOU WANT TO SET THE FEEDER Z POSITION?")) {
         return false;
     }
     feeder->Z = context.cnc.CommandedZ - context.settings.homeZ;

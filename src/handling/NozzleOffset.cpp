@@ -10,10 +10,6 @@ namespace {
 
 const QString kNozzleOffsetQuestion = "ARE YOU SURE YOU WANT TO SET THE NOZZLE OFFSET?";
 
-bool confirmed(ProgramContext& context, const QString& question) {
-    return context.port.ask(question, false) == OperatorPort::Answer::Yes;
-}
-
 double homeRelativeX(const ProgramContext& context) {
     return context.cnc.CommandedX - context.cnc.HomeOffsetX;
 }
@@ -36,7 +32,7 @@ bool showCameraAndMove(ProgramContext& context, int camera, double x, double y, 
 }  // namespace
 
 bool SetCalibrationMarkHere(ProgramContext& context) {
-    if (!confirmed(context, kCameraPositionQuestion)) {
+    if (!context.port.confirms(kCameraPositionQuestion)) {
         return false;
     }
     context.settings.nozzleCalibrationX = homeRelativeX(context);
@@ -45,7 +41,7 @@ bool SetCalibrationMarkHere(ProgramContext& context) {
 }
 
 bool SetNozzleOffsetHere(ProgramContext& context) {
-    if (!confirmed(context, kNozzleOffsetQuestion)) {
+    if (!context.port.confirms(kNozzleOffsetQuestion)) {
         return false;
     }
     MachineSettings& s = context.settings;

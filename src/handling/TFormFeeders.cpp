@@ -166,8 +166,7 @@ void TFormFeeders::connectButtons() {
         c.project.ProjectModified = true;
     });
     onClick(ui_->ButtonResetAllTrays, [&c] {
-        if (c.port.ask("ARE YOU SURE YOU WANT TO RESET ALL TRAYS?", false) ==
-            OperatorPort::Answer::Yes) {
+        if (c.port.confirms("ARE YOU SURE YOU WANT TO RESET ALL TRAYS?")) {
             ResetAllTrays(c.project);
         }
     });
@@ -189,8 +188,7 @@ void TFormFeeders::ButtonDeleteFeederClick() {
         context_.port.showInformation("YOU CANNOT DELETE A FEEDER THAT IS IN USE!");
         return;
     }
-    if (context_.port.ask("ARE YOU SURE YOU WANT TO DELETE THIS FEEDER?", false) ==
-        OperatorPort::Answer::Yes) {
+    if (context_.port.confirms("ARE YOU SURE YOU WANT TO DELETE THIS FEEDER?")) {
         DeleteFeeder(project, project.CurrentFeeder);
         Refresh();
         context_.port.updatePartList();

@@ -142,8 +142,7 @@ void TFormNozzleChanger::connectButtons() {
 
 void TFormNozzleChanger::ButtonSetPositionClick() {
     MachineSettings& s = context_.settings;
-    if (!IsNozzleNumber(s.currentNozzle) ||
-        context_.port.ask(kSetPositionQuestion, false) != OperatorPort::Answer::Yes) {
+    if (!IsNozzleNumber(s.currentNozzle) || !context_.port.confirms(kSetPositionQuestion)) {
         return;
     }
     s.nozzleX[s.currentNozzle - 1] = context_.cnc.CommandedX - context_.cnc.HomeOffsetX;
@@ -154,8 +153,7 @@ void TFormNozzleChanger::ButtonSetPositionClick() {
 
 void TFormNozzleChanger::ButtonGotoPositionClick() {
     const MachineSettings& s = context_.settings;
-    if (!IsNozzleNumber(s.currentNozzle) ||
-        context_.port.ask(kGotoQuestion, false) != OperatorPort::Answer::Yes) {
+    if (!IsNozzleNumber(s.currentNozzle) || !context_.port.confirms(kGotoQuestion)) {
         return;
     }
     MoveHomeRelativeWithNozzleProtection(context_, s.nozzleX[s.currentNozzle - 1],

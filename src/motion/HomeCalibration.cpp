@@ -27,8 +27,7 @@ const QString kHome2Alignment =
 const QString kHome2Change = "ARE YOU SURE YOU WANT TO CHANGE THE HOME 2 POSITION?";
 
 bool yesToBoth(OperatorPort& port, const QString& first, const QString& second) {
-    return port.ask(first, false) == OperatorPort::Answer::Yes &&
-           port.ask(second, false) == OperatorPort::Answer::Yes;
+    return port.confirms(first) && port.confirms(second);
 }
 
 struct MarkPosition {
@@ -85,7 +84,7 @@ void SetUpCameraHere(ProgramContext& context) {
     context.port.updateStatus();
     MachineSettings& s = context.settings;
     const MotrixCNC& cnc = context.cnc;
-    if (context.port.ask(kCameraPositionQuestion, false) == OperatorPort::Answer::Yes) {
+    if (context.port.confirms(kCameraPositionQuestion)) {
         s.uplookingCameraX = cnc.CommandedX - cnc.HomeOffsetX;
         s.uplookingCameraY = cnc.CommandedY - cnc.HomeOffsetY;
     }

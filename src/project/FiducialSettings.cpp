@@ -57,7 +57,7 @@ bool EditFiducialPosition(ProgramContext& context, int fiducial, FiducialAxis ax
 
 bool SetFiducialHere(ProgramContext& context, int fiducial) {
     const QString question = QString("ARE YOU SURE YOU WANT TO CHANGE FIDUCIAL %1?").arg(fiducial);
-    if (context.port.ask(question, false) != OperatorPort::Answer::Yes) {
+    if (!context.port.confirms(question)) {
         return false;
     }
     const QPointF head = HeadOverCurrentBoard(context);

@@ -10,10 +10,6 @@
 
 namespace {
 
-bool askedYes(ProgramContext& context, const QString& question) {
-    return context.port.ask(question, false) == OperatorPort::Answer::Yes;
-}
-
 // Stores `value` through `store` in the current part; false without a current part.
 template <typename Store>
 bool storeInCurrentPart(ProgramContext& context, Store store) {
@@ -64,7 +60,7 @@ void AddPartAtHead(ProgramContext& context) {
 }
 
 bool DeletePartAsked(ProgramContext& context) {
-    if (!askedYes(context, "ARE YOU SURE YOU WANT TO DELETE THIS PART?")) {
+    if (!context.port.confirms("ARE YOU SURE YOU WANT TO DELETE THIS PART?")) {
         return false;
     }
     const bool deleted = DeleteCurrentPart(context.project);
@@ -85,7 +81,7 @@ void SortPartList(ProgramContext& context) {
 bool SetPartPosition(ProgramContext& context) {
     const QString question = "ARE YOU SURE YOU WANT TO SET THE POSITION?";
     context.port.speak(question);
-    if (!askedYes(context, question)) {
+    if (!context.port.confirms(question)) {
         return false;
     }
     const QPointF head = HeadOverCurrentBoard(context);
@@ -127,7 +123,7 @@ bool GoToNextPart(ProgramContext& context) {
 void ChangePartFeeder(ProgramContext& context, int feeder) {
     if (ChangeFeeder(context.project, feeder)) {
         context.project.ProjectModified = true;
-        if (askedYes(context, "Update ALL Matching Parts?")) {
+        if (context.port.confirms("Update ALL Matching Parts?")) {
             AssignFeederToMatchingParts(context.project, feeder);
         }
     }

@@ -42,8 +42,7 @@ void adoptChosenFile(ProjectState& project, const QString& path) {
 // save and it failed; true when the project is closed.
 bool offerToSaveAndClose(ProgramContext& ctx, const QString& question) {
     ProjectState& project = ctx.project;
-    if (project.ProjectOpen && project.ProjectModified &&
-        ctx.port.ask(question, false) == Answer::Yes) {
+    if (project.ProjectOpen && project.ProjectModified && ctx.port.confirms(question)) {
         const bool saved =
             project.ProjectName.isEmpty() ? SaveProjectAs(ctx) : SaveProjectUnderOwnName(ctx);
         if (!saved) {
@@ -135,7 +134,7 @@ void NewProject(ProgramContext& ctx, const std::function<bool()>& askForName) {
     ProjectState& project = ctx.project;
     if (project.ProjectOpen) {
         const QString question = QStringLiteral("Save Changes To Current Project?");
-        if (ctx.port.ask(question, false) == Answer::Yes && !SaveProjectAs(ctx)) {
+        if (ctx.port.confirms(question) && !SaveProjectAs(ctx)) {
             RefreshPartListStatusAndButtons(ctx);
             return;
         }

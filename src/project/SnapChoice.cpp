@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "context/ProgramContext.h"
+#include "vision/SnapFiles.h"
 
 namespace {
 
@@ -39,9 +40,7 @@ SnapChoice ChooseSnapFile(ProgramContext& context, const QString& folder,
     }
     const QString target = folder + name + ".bmp";
     const bool exists = QFile::exists(target);
-    if (exists && context.port.ask("A SNAP WITH THIS NAME ALREADY EXISTS IN THE PROJECT.\r"
-                                   "DO YOU WANT TO OVERWRITE IT WITH THIS SNAP?",
-                                   false) != OperatorPort::Answer::Yes) {
+    if (exists && !context.port.confirms(kSnapOverwriteQuestion)) {
         return SnapChoice::Kept;
     }
     if (!copyOver(chosen, target)) {

@@ -8,7 +8,7 @@
 #include "vision/Capture.h"
 
 const char* const kSnapOverwriteQuestion =
-    "A SNAP WITH THIS NAME ALREADY EXISTS IN THE PROJECT.\n"
+    "A SNAP WITH THIS NAME ALREADY EXISTS IN THE PROJECT.\r"
     "DO YOU WANT TO OVERWRITE IT WITH THIS SNAP?";
 
 namespace {
@@ -52,8 +52,7 @@ QString askForSnapPath(ProgramContext& context, SnapDestination destination, QSt
         return {};
     }
     const QString path = SnapFilePath(folder, name);
-    if (!ResolveSnapPath(path).isEmpty() &&
-        context.port.ask(kSnapOverwriteQuestion, false) != OperatorPort::Answer::Yes) {
+    if (!ResolveSnapPath(path).isEmpty() && !context.port.confirms(kSnapOverwriteQuestion)) {
         return {};
     }
     *fileName = name;
