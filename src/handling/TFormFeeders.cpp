@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr int kSnapPictureSize = 120;  // pixels, the snap scaled down to fit
+
 QString fixed3(double value) {
     return FormatFixed(value, 3);
 }
@@ -300,11 +302,7 @@ void TFormFeeders::showSnap(const FeederRec* feeder) {
         feeder && !feeder->SnapName.isEmpty()
             ? ResolveSnapPath(FeederSnapFile(context_.SystemSettingsFolder, *feeder))
             : QString();
-    const QPixmap snap(path);
-    ui_->ImagePartSnap->setPixmap(snap.isNull() ? QPixmap()
-                                                : snap.scaled(120, 120, Qt::KeepAspectRatio));
-    ui_->ImagePartSnap->setVisible(!snap.isNull());
-    ui_->ImageNoSnap->setVisible(snap.isNull());
+    ShowSnapOrPlaceholder(ui_->ImagePartSnap, ui_->ImageNoSnap, path, kSnapPictureSize);
 }
 
 void TFormFeeders::UpdateWindowButtons() {

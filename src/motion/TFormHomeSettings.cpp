@@ -136,11 +136,7 @@ void TFormHomeSettings::fill() {
 }
 
 void TFormHomeSettings::showSnap(HomeMark mark, QLabel* image, QLabel* noSnap) {
-    const QString path = ResolveSnapPath(HomeMarkSnapPath(context_, mark));
-    const QPixmap snap = path.isEmpty() ? QPixmap() : QPixmap(path);
-    image->setPixmap(snap);
-    image->setVisible(!snap.isNull());
-    noSnap->setVisible(snap.isNull());
+    ShowSnapOrPlaceholder(image, noSnap, ResolveSnapPath(HomeMarkSnapPath(context_, mark)));
 }
 
 void TFormHomeSettings::refreshButtons() {

@@ -162,22 +162,13 @@ void PartDetailsWidget::ClearDetails() {
 
 void PartDetailsWidget::ShowSnap() {
     // Snaps are written as ".Bmp" but named ".bmp" here: the resolver finds either spelling.
-    const QString path =
-        ResolveSnapPath(FeederSnapPath(context.project, context.SystemSettingsFolder));
-    QPixmap snap;
-    if (path.isEmpty() || !snap.load(path)) {
-        ShowNoSnap();
-        return;
-    }
-    ui->ImagePartSnap->setPixmap(snap);
-    ui->ImagePartSnap->show();
-    ui->ImageNoSnap->hide();
+    ShowSnapOrPlaceholder(
+        ui->ImagePartSnap, ui->ImageNoSnap,
+        ResolveSnapPath(FeederSnapPath(context.project, context.SystemSettingsFolder)));
 }
 
 void PartDetailsWidget::ShowNoSnap() {
-    ui->ImagePartSnap->hide();
-    ui->ImagePartSnap->clear();
-    ui->ImageNoSnap->show();
+    ShowSnapOrPlaceholder(ui->ImagePartSnap, ui->ImageNoSnap, QString());
 }
 
 void PartDetailsWidget::FocusPartList() {

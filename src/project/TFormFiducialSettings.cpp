@@ -19,7 +19,9 @@
 
 namespace {
 
-constexpr int kSnapCaptures = 3;  // the camera's first frames may still show the move
+constexpr int kSnapCaptures = 3;
+constexpr int kSnapPictureSize = 100;  // pixels, the snap scaled down to fit  // the camera's first
+                                       // frames may still show the move
 
 }  // namespace
 
@@ -137,12 +139,10 @@ void TFormFiducialSettings::fillFiducial(int fiducial, bool ready) {
     QPushButton* snapButton = control<QPushButton>("ButtonFiducial%1Snap", fiducial);
     snapButton->setEnabled(ready);
     snapButton->setVisible(static_cast<bool>(cutProjectSnap_));
-    const QPixmap snap(ResolveSnapPath(FiducialSnapPath(project, fiducial)));
-    QLabel* picture = control<QLabel>("ImageFiducial%1", fiducial);
-    picture->setPixmap(snap.isNull() ? QPixmap() : snap.scaled(100, 100, Qt::KeepAspectRatio));
-    picture->setVisible(!snap.isNull());
-    control<QLabel>("ImageNoSnap%1", fiducial)->setVisible(snap.isNull());
-    control<QPushButton>("ButtonTestFiducial%1", fiducial)->setEnabled(!snap.isNull() && ready);
+    const bool snapShown = ShowSnapOrPlaceholder(
+        control<QLabel>("ImageFiducial%1", fiducial), control<QLabel>("ImageNoSnap%1", fiducial),
+        ResolveSnapPath(FiducialSnapPath(project, fiducial)), kSnapPictureSize);
+    control<QPushButton>("ButtonTestFiducial%1", fiducial)->setEnabled(snapShown && ready);
 }
 
 void TFormFiducialSettings::EditPositionChange(int fiducial, char axis) {

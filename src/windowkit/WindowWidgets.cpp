@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLabel>
 #include <QLayout>
+#include <QPixmap>
 #include <QScreen>
 #include <QWidget>
 
@@ -95,4 +97,13 @@ void PlaceAtTopRight(QWidget* window) {
         placement = new TopRightPlacement(*window);
     }
     placement->place();
+}
+
+bool ShowSnapOrPlaceholder(QLabel* picture, QLabel* noSnap, const QString& path, int fit) {
+    const QPixmap snap = path.isEmpty() ? QPixmap() : QPixmap(path);
+    const bool shown = !snap.isNull();
+    picture->setPixmap(shown && fit > 0 ? snap.scaled(fit, fit, Qt::KeepAspectRatio) : snap);
+    picture->setVisible(shown);
+    noSnap->setVisible(!shown);
+    return shown;
 }

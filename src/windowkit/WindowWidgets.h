@@ -1,5 +1,7 @@
 #pragma once
 
+class QLabel;
+class QString;
 class QWidget;
 
 // Small pieces every window shares.
@@ -13,3 +15,8 @@ void ShowEditVerdict(QWidget* box, bool accepted);
 // size their layout asks for, so that every control shows. Call it on show: it keeps the corner
 // while the window system frames and sizes the new window.
 void PlaceAtTopRight(QWidget* window);
+
+// Shows the snap picture at `path` in `picture` (scaled down to fit `fit` pixels square when
+// `fit` > 0) with the `noSnap` placeholder hidden; without a readable picture there, hides
+// `picture` and shows `noSnap`. True when a snap is shown.
+bool ShowSnapOrPlaceholder(QLabel* picture, QLabel* noSnap, const QString& path, int fit = 0);
