@@ -56,7 +56,7 @@ std::string_view trimmed(std::string_view text) {
 }
 
 // "HOST:PORT", the host in brackets when it is an IPv6 address.
-bool parseAddress(std::string_view text, SetUp& setUp) {
+bool parseAddress(std::string_view text, LinuxCncSetUp& setUp) {
     const std::size_t colon = text.rfind(':');
     double port = 0;
     if (colon == std::string_view::npos || !parseNumber(text.substr(colon + 1), port) || port < 1 ||
@@ -76,7 +76,7 @@ bool parseAddress(std::string_view text, SetUp& setUp) {
 }
 
 // One set-up line; a problem description, empty when it was used.
-std::string applySetUpLine(SetUp& setUp, std::string_view line) {
+std::string applySetUpLine(LinuxCncSetUp& setUp, std::string_view line) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
         return "no '=' in '" + std::string(line) + "'";
@@ -141,7 +141,7 @@ std::string number(double value) {
 
 }  // namespace
 
-std::vector<std::string> applySetUpText(SetUp& setUp, std::string_view text) {
+std::vector<std::string> applySetUpText(LinuxCncSetUp& setUp, std::string_view text) {
     std::vector<std::string> problems;
     while (!text.empty()) {
         const std::size_t end = std::min(text.find('\n'), text.size());
@@ -159,12 +159,12 @@ std::vector<std::string> applySetUpText(SetUp& setUp, std::string_view text) {
 LinuxCncController::LinuxCncController(const SimConfig& worldConfig, World world)
     : worldConfig_(worldConfig), world_(std::move(world)) {}
 
-void LinuxCncController::setUp(const SetUp& setUp) {
+void LinuxCncController::setUp(const LinuxCncSetUp& setUp) {
     std::lock_guard lock(mutex_);
     setUp_ = setUp;
 }
 
-SetUp LinuxCncController::currentSetUp() {
+LinuxCncSetUp LinuxCncController::currentSetUp() {
     std::lock_guard lock(mutex_);
     return setUp_;
 }
@@ -206,6 +206,9 @@ void LinuxCncController::close() {
 }
 
 std::optional<MachineStatus> LinuxCncController::poll() {
+    if (!shell_.connected()) {
+        return std::nullopt;
+    }
     const std::vector<std::string> replies =
         shell_.exchange({"get machine", "get mode", "get program_status", "get joint_homed",
                          "get abs_cmd_pos", "get abs_act_pos", "get error"},

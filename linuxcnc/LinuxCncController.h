@@ -20,20 +20,20 @@ using motrix_sim::Steps;
 using Position = std::array<double, 4>;  // X, Y, Z in mm, A in degrees
 
 // Where LinuxCNC's remote shell listens, and how the program's steps become LinuxCNC's units.
-struct SetUp {
+struct LinuxCncSetUp {
     std::string host = "127.0.0.1";
     int port = 5007;
     // Steps per mm of X, Y and Z and per degree of A: the program's "Steps Per MM" and
     // "A Steps Per Rev" / 360.
     Position stepsPerUnit = {78.74015748, 78.74015748, 78.74015748, 8000.0 / 360.0};
 
-    bool operator==(const SetUp&) const = default;
+    bool operator==(const LinuxCncSetUp&) const = default;
 };
 
 // Applies the `key=value` lines of `text` to `setUp`: `address` (HOST:PORT), `x_steps_per_mm`,
 // `y_steps_per_mm`, `z_steps_per_mm`, `a_steps_per_rev`. Returns one message per unusable
 // line; such lines change nothing.
-std::vector<std::string> applySetUpText(SetUp& setUp, std::string_view text);
+std::vector<std::string> applySetUpText(LinuxCncSetUp& setUp, std::string_view text);
 
 // What one poll of LinuxCNC reads.
 struct MachineStatus {
@@ -63,8 +63,8 @@ public:
     LinuxCncController(const motrix_sim::SimConfig& worldConfig, motrix_sim::World world);
 
     // Takes effect at the next reset.
-    void setUp(const SetUp& setUp);
-    SetUp currentSetUp();
+    void setUp(const LinuxCncSetUp& setUp);
+    LinuxCncSetUp currentSetUp();
 
     // Connects, leaves LinuxCNC's stop and switches the machine on.
     std::uint8_t reset();
@@ -123,7 +123,7 @@ private:
     void noteLateReplies();
 
     std::mutex mutex_;
-    SetUp setUp_;
+    LinuxCncSetUp setUp_;
     RemoteShell shell_;
     bool lost_ = false;  // the session went away without close()
     std::string mode_;

@@ -171,7 +171,7 @@ MotrixStatus MotrixSetAccelleration(std::int32_t, std::int32_t, std::int32_t, st
 }
 
 int MotrixLinuxCncSetUp(const char* text) {
-    linuxcnc::SetUp setUp = controller().currentSetUp();
+    linuxcnc::LinuxCncSetUp setUp = controller().currentSetUp();
     const std::vector<std::string> problems =
         linuxcnc::applySetUpText(setUp, text != nullptr ? text : "");
     controller().setUp(setUp);
