@@ -84,7 +84,7 @@ RemoteShell::~RemoteShell() {
     drop();
 }
 
-bool RemoteShell::connect(const std::string& host, int port, Seconds timeout) {
+bool RemoteShell::connect(const std::string& host, int port, Seconds timeout, Role role) {
     drop();
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout);
     socket_ = connectedSocket(host, port, deadline);
@@ -114,7 +114,8 @@ bool RemoteShell::connect(const std::string& host, int port, Seconds timeout) {
                          readLine(greeting, deadline) && greeting.starts_with("HELLO ACK") &&
                          sendAll("set echo off\r\n") &&
                          answered("set verbose on", "SET VERBOSE ACK") &&
-                         answered(std::string("set enable ") + kEnablePassword, "SET ENABLE ACK");
+                         (role == Role::Watch ||
+                          answered(std::string("set enable ") + kEnablePassword, "SET ENABLE ACK"));
     if (!greeted) {
         drop();
         return false;

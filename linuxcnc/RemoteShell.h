@@ -21,9 +21,14 @@ public:
     RemoteShell(const RemoteShell&) = delete;
     RemoteShell& operator=(const RemoteShell&) = delete;
 
-    // Connects to `host`:`port` and greets the shell as a controlling client. False, with the
-    // session closed, when nothing answers within `timeout` or the shell refuses the greeting.
-    bool connect(const std::string& host, int port, Seconds timeout);
+    // The shell obeys one session at a time, the last one enabled: a session that only watches
+    // leaves control with the one that has it.
+    enum class Role { Control, Watch };
+
+    // Connects to `host`:`port` and greets the shell, enabling the session to control LinuxCNC
+    // unless it only watches. False, with the session closed, when nothing answers within
+    // `timeout` or the shell refuses the greeting.
+    bool connect(const std::string& host, int port, Seconds timeout, Role role = Role::Control);
     // Says goodbye and closes the session.
     void close();
     bool connected() const { return socket_ >= 0; }
