@@ -303,13 +303,20 @@ void LinuxCncController::noteLateReplies() {
     }
 }
 
+std::optional<MachineStatus> LinuxCncController::pollCounters(Steps& counters) {
+    std::optional<MachineStatus> status = poll();
+    if (status) {
+        counters = countersOf(status->actual);
+    }
+    return status;
+}
+
 std::uint8_t LinuxCncController::getPosition(Steps& counters) {
     std::lock_guard lock(mutex_);
-    const std::optional<MachineStatus> status = poll();
+    const std::optional<MachineStatus> status = pollCounters(counters);
     if (!status) {
         return unconnectedStatus();
     }
-    counters = countersOf(status->actual);
     if (!status->on) {
         return kStatusRefusedUnderStop;
     }
@@ -520,12 +527,7 @@ std::uint8_t LinuxCncController::acceptSetUp() {
 
 std::uint8_t LinuxCncController::readCounters(Steps& counters) {
     std::lock_guard lock(mutex_);
-    const std::optional<MachineStatus> status = poll();
-    if (!status) {
-        return unconnectedStatus();
-    }
-    counters = countersOf(status->actual);
-    return kStatusAccepted;
+    return pollCounters(counters) ? kStatusAccepted : unconnectedStatus();
 }
 
 Steps LinuxCncController::lastCounters() {

@@ -106,6 +106,8 @@ private:
     std::uint8_t unconnectedStatus() const;
     // Reads the machine's state; empty when the session is lost.
     std::optional<MachineStatus> poll();
+    // The same, with the counters at the position read.
+    std::optional<MachineStatus> pollCounters(Steps& counters);
     // The status of a command that needs the machine on and at rest; 0 when it may go.
     std::uint8_t admit(const std::optional<MachineStatus>& status) const;
     // Sends one "set" command; true when LinuxCNC took it. An MDI line counts as taken only when

@@ -181,14 +181,9 @@ int MotrixLinuxCncSetUp(const char* text) {
 // The world on LinuxCNC's table: only its world keys (null: the environment's, as at start).
 int MotrixSimConfigure(const char* text) {
     std::vector<std::string> problems;
-    motrix_sim::SimConfig config;
-    if (text == nullptr) {
-        config = motrix_sim::simConfigFromEnvironment(problems);
-    } else {
-        problems = motrix_sim::applyWorldText(config, text);
-    }
-    motrix_sim::World world = motrix_sim::configuredWorld(config, problems);
-    controller().configureWorld(config, std::move(world));
+    motrix_sim::Configuration configured =
+        motrix_sim::configurationFromText(text, motrix_sim::applyWorldText, problems);
+    controller().configureWorld(configured.config, std::move(configured.world));
     return linuxcnc::reportProblems(problems);
 }
 

@@ -15,14 +15,9 @@ extern "C" {
 
 int MotrixSimConfigure(const char* text) {
     std::vector<std::string> problems;
-    motrix_sim::SimConfig config;
-    if (text == nullptr) {
-        config = motrix_sim::simConfigFromEnvironment(problems);
-    } else {
-        problems = motrix_sim::applySimConfigText(config, text);
-    }
-    motrix_sim::World world = motrix_sim::configuredWorld(config, problems);
-    simulator().configure(config, std::move(world));
+    motrix_sim::Configuration configured =
+        motrix_sim::configurationFromText(text, motrix_sim::applySimConfigText, problems);
+    simulator().configure(configured.config, std::move(configured.world));
     return motrix_sim::reportProblems(problems);
 }
 
