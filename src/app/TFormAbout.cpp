@@ -1,5 +1,7 @@
 #include "app/TFormAbout.h"
 
+#include <QApplication>
+#include <QIcon>
 #include <QPushButton>
 #include <QtGlobal>
 
@@ -8,6 +10,9 @@
 
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TFormAbout>()) {
     ui_->setupUi(this);
+    const QIcon icon = QApplication::windowIcon();  // none when run from the build
+    ui_->LabelIcon->setVisible(!icon.isNull());
+    ui_->LabelIcon->setPixmap(icon.pixmap(64, 64));
     QFont title = ui_->LabelName->font();
     title.setPointSizeF(title.pointSizeF() * 1.6);
     title.setBold(true);

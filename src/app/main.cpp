@@ -1,5 +1,6 @@
 // Corvane2: the control program of the pick-and-place machine.
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
+    // The installed icon and desktop entry (build-tree runs have none and show no icon).
+    QApplication::setWindowIcon(QIcon::fromTheme(kCorvaneAppId));
+    QGuiApplication::setDesktopFileName(kCorvaneAppId);
     // Every number the program writes or reads uses "." whatever the desktop's region says.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
