@@ -13,26 +13,18 @@
 #include "project/ProjectFile.h"
 #include "settings/MachineSettings.h"
 #include "settings/MachineSettingsStore.h"
+#include "support/TestFiles.h"
 
 namespace {
-
-const QString kDemo = QString(CORVANE_SOURCE_DIR) + "/demo/";
-
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) {
-        QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name));
-    }
-}
 
 // The demo machine and project in a folder of their own, with the nozzle offset taught.
 struct DemoMachine {
     DemoMachine() {
         systemFolder = disk.filePath("System Settings") + "/";
-        copyFolder(kDemo + "System Settings", systemFolder);
-        copyFolder(kDemo + "Demo Panel", disk.filePath("Demo Panel"));
-        LoadMachineSettings(*OpenMachineSettingsStoreAt(kDemo + "Machine Settings/Corvane 2.ini"),
-                            settings);
+        copyFolder(kDemoFolder + "System Settings", systemFolder);
+        copyFolder(kDemoFolder + "Demo Panel", disk.filePath("Demo Panel"));
+        LoadMachineSettings(
+            *OpenMachineSettingsStoreAt(kDemoFolder + "Machine Settings/Corvane 2.ini"), settings);
         settings.nozzleOffsetX = 1;
         settings.nozzleOffsetY = 1;
         QString problem;

@@ -12,18 +12,10 @@
 #include "handling/TFormMachineCheck.h"
 #include "project/ProjectFile.h"
 #include "settings/MachineSettingsStore.h"
+#include "support/TestFiles.h"
 #include "support/widgets/MainWindowFixture.h"
 
 namespace {
-
-const QString kDemo = QString(CORVANE_SOURCE_DIR) + "/demo/";
-
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) {
-        QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name));
-    }
-}
 
 // What the person saw after pressing a problem's button.
 struct Opened {
@@ -39,11 +31,12 @@ protected:
     // The homed demo machine with the demo project open, its snaps in a folder of the test's own.
     MachineCheckWindowTest() {
         startUp();
-        copyFolder(kDemo + "System Settings", disk.filePath("System"));
-        copyFolder(kDemo + "Demo Panel", disk.filePath("Demo Panel"));
+        copyFolder(kDemoFolder + "System Settings", disk.filePath("System"));
+        copyFolder(kDemoFolder + "Demo Panel", disk.filePath("Demo Panel"));
         context->SystemSettingsFolder = disk.filePath("System") + "/";
-        LoadMachineSettings(*OpenMachineSettingsStoreAt(kDemo + "Machine Settings/Corvane 2.ini"),
-                            context->settings);
+        LoadMachineSettings(
+            *OpenMachineSettingsStoreAt(kDemoFolder + "Machine Settings/Corvane 2.ini"),
+            context->settings);
         context->settings.nozzleOffsetX = context->settings.nozzleOffsetY = 1;
         EXPECT_TRUE(LoadProject(context->project, context->settings,
                                 disk.filePath("Demo Panel") + "/", "Demo Panel"));
@@ -148,7 +141,8 @@ TEST_F(MachineCheckWindowTest, AMendedProblemLeavesTheListWhenItsWindowCloses) {
         QObject::connect(&mend, &QTimer::timeout, [&] {
             QWidget* top = QApplication::activeModalWidget();
             if (top && top != &check && top->isVisible()) {
-                QFile::copy(kDemo + "System Settings/Home.BMP", disk.filePath("System/Home.BMP"));
+                QFile::copy(kDemoFolder + "System Settings/Home.BMP",
+                            disk.filePath("System/Home.BMP"));
                 qobject_cast<QDialog*>(top)->reject();
             }
         });

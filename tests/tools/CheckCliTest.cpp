@@ -12,20 +12,12 @@
 #include "CorvaneVersion.h"
 #include "settings/MachineSettings.h"
 #include "settings/MachineSettingsStore.h"
+#include "support/TestFiles.h"
 #include "support/cli/CliRun.h"
 
 namespace {
 
 using Json = nlohmann::json;
-
-const QString kDemo = QString(CORVANE_SOURCE_DIR) + "/demo";
-
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) {
-        QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name));
-    }
-}
 
 // Changes the machine settings in the store file `path` through the program's own reader and
 // writer.
@@ -44,7 +36,7 @@ protected:
     // The demo as it is in the repository, copied: its project, machine settings and snaps.
     QString demoCopy() const {
         for (const char* folder : {"Demo Panel", "Machine Settings", "System Settings"}) {
-            copyFolder(kDemo + "/" + folder, disk.filePath(folder));
+            copyFolder(kDemoFolder + folder, disk.filePath(folder));
         }
         return disk.filePath("Demo Panel/Demo Panel.Corvane");
     }
@@ -65,13 +57,13 @@ protected:
 };
 
 TEST_F(CheckCliTest, DemoHasNothingThatBlocksARun) {
-    const CliRun o = check(kDemo + "/Demo Panel/Demo Panel.Corvane");
+    const CliRun o = check(kDemoFolder + "Demo Panel/Demo Panel.Corvane");
     ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
     const Json report = Json::parse(o.out.toStdString());
     EXPECT_EQ(report["blocking"], 0);
     EXPECT_EQ(report["machine_settings"],
-              (kDemo + "/Machine Settings/Corvane 2.ini").toStdString());
-    EXPECT_EQ(report["system_settings"], (kDemo + "/System Settings/").toStdString());
+              (kDemoFolder + "Machine Settings/Corvane 2.ini").toStdString());
+    EXPECT_EQ(report["system_settings"], (kDemoFolder + "System Settings/").toStdString());
     for (const Json& problem : report["problems"]) {
         EXPECT_EQ(problem["severity"], "warning") << problem.dump();
     }
@@ -111,7 +103,7 @@ TEST_F(CheckCliTest, DamagedCopyNamesTheHomeSnapTheFeederSnapAndTheUpCameraHeigh
 }
 
 TEST_F(CheckCliTest, ProjectWithoutItsOwnSettingsIsCheckedWithTheUsersAsARunWouldBe) {
-    copyFolder(kDemo + "/Demo Panel", disk.filePath("alone/Demo Panel"));
+    copyFolder(kDemoFolder + "Demo Panel", disk.filePath("alone/Demo Panel"));
     const QString project = disk.filePath("alone/Demo Panel/Demo Panel.Corvane");
 
     const Json bare = Json::parse(check(project).out.toStdString());
@@ -125,9 +117,9 @@ TEST_F(CheckCliTest, ProjectWithoutItsOwnSettingsIsCheckedWithTheUsersAsARunWoul
 
     const QString store = home.filePath(".config/Velmora Electronics/Corvane 2.ini");
     QDir().mkpath(QFileInfo(store).path());
-    QFile::copy(kDemo + "/Machine Settings/Corvane 2.ini", store);
+    QFile::copy(kDemoFolder + "Machine Settings/Corvane 2.ini", store);
     changeSettings(store, [](MachineSettings& settings) { settings.visualHome = false; });
-    copyFolder(kDemo + "/System Settings", home.filePath("Documents/Corvane System Settings"));
+    copyFolder(kDemoFolder + "System Settings", home.filePath("Documents/Corvane System Settings"));
     const CliRun o = check(project);
     EXPECT_EQ(o.exitCode, 0) << o.out.toStdString();
     EXPECT_EQ(Json::parse(o.out.toStdString())["machine_settings"], store.toStdString());
