@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "context/ProgramContext.h"
-#include "handling/CheckFindings.h"
+#include "handling/MachineCheckFindings.h"
 
 QList<CheckProblem> CheckMachine(const MachineCheckSubject& subject) {
     CheckFindings findings(subject);

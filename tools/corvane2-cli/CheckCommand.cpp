@@ -1,6 +1,6 @@
 // corvane2-cli check PROJECT.Corvane: the machine check of a project with the settings and snaps
-// a run would use. Each problem on stderr as a line, all of them on stdout as JSON. Exit 1 when
-// something blocks a run, 0 when nothing does, 2 when the project cannot be read.
+// a run would use, as JSON. Exit 1 when something blocks a run, 0 when nothing does, 2 when the
+// project cannot be read.
 #include <QFileInfo>
 #include <cstdio>
 
@@ -89,10 +89,6 @@ int check(const QStringList& arguments) {
     project.ProjectOpen = true;
     const QList<CheckProblem> problems =
         CheckMachine({settings, project, sources->systemSettingsFolder, CheckedBoards::Panel});
-    for (const CheckProblem& found : problems) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(SeverityName(found.severity)),
-                     qPrintable(found.what));
-    }
     std::fputs(reportJson(projectFile, *sources, problems, project).toUtf8().constData(), stdout);
     return AnyBlocking(problems) ? 1 : 0;
 }

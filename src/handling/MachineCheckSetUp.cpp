@@ -3,7 +3,7 @@
 #include <QSet>
 #include <algorithm>
 
-#include "handling/CheckFindings.h"
+#include "handling/MachineCheckFindings.h"
 #include "handling/NozzleChanger.h"
 #include "motion/HomeMarks.h"
 

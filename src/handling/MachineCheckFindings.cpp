@@ -1,4 +1,4 @@
-#include "handling/CheckFindings.h"
+#include "handling/MachineCheckFindings.h"
 
 #include <QSet>
 #include <algorithm>

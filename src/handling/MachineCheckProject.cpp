@@ -3,7 +3,7 @@
 #include <QMap>
 #include <algorithm>
 
-#include "handling/CheckFindings.h"
+#include "handling/MachineCheckFindings.h"
 #include "project/FeederList.h"
 #include "project/Fiducials.h"
 
