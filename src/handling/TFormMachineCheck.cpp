@@ -79,19 +79,18 @@ QString TFormMachineCheck::summary() const {
         problems_.begin(), problems_.end(),
         [](const CheckProblem& problem) { return problem.severity == CheckSeverity::Blocking; });
     const qsizetype warnings = problems_.size() - blocking;
-    QString text;
+    const QString warned = counted(warnings, "warning", "warnings") + " below.";
+    const bool refusedRun = !blockedRun_.isEmpty();
     if (blocking > 0) {
-        text = counted(blocking, "problem blocks", "problems block") + " a run";
-        text += warnings > 0 ? ", and " + counted(warnings, "warning", "warnings") + " below."
-                             : QString(".");
-        if (!blockedRun_.isEmpty()) {
-            text = QString("\"%1\" did not start: ").arg(blockedRun_) + text;
-        }
-        return text + " Select a problem and open the window that mends it.";
+        return (refusedRun ? QString("\"%1\" did not start: ").arg(blockedRun_) : QString()) +
+               counted(blocking, "problem blocks", "problems block") + " a run" +
+               (warnings > 0 ? ", and " + warned : QString(".")) +
+               " Select a problem and open the window that mends it.";
     }
-    return warnings > 0
-               ? "Nothing blocks a run. " + counted(warnings, "warning", "warnings") + " below."
-               : QString("Nothing blocks a run, and nothing looks amiss.");
+    return (warnings > 0 ? "Nothing blocks a run now, " + warned
+                         : QString("Nothing blocks a run now, and nothing looks amiss.")) +
+           (refusedRun ? QString(" Close this window and press \"%1\" again.").arg(blockedRun_)
+                       : QString());
 }
 
 void TFormMachineCheck::fill() {
