@@ -280,6 +280,16 @@ TEST(SortKey, PadsAndCutsEachPartTo50Characters) {
     EXPECT_EQ(key.mid(100), QString("12.500").leftJustified(50));
 }
 
+// The rotation's text rounds a tie away from zero and writes no sign on zero.
+TEST(SortKey, RotationTextRoundsLikeTheProgramsNumberFormat) {
+    const std::pair<double, const char*> cases[] = {
+        {-717.0625, "-717.063"}, {545.5625, "545.563"}, {-0.0, "0.000"}, {359.9995, "360.000"}};
+    for (const auto& [rotation, text] : cases) {
+        const PartRec row{"R1", "0805", 0, 0, "T", rotation, "10k"};
+        EXPECT_EQ(SortKey(row).mid(100).trimmed(), text) << rotation;
+    }
+}
+
 TEST(SortRows, FootprintsEqualInTheirFirst50CharactersSortByValue) {
     const QString stem(50, u'F');
     QList<PartRec> rows = {{"A", stem + "Z", 0, 0, "T", 0, "2"},
