@@ -199,6 +199,39 @@ std::optional<QStringList> nextRecord(const QStringList& lines, Delimiter delimi
     return fields;
 }
 
+// A line that holds no row below a header: blank, or a comment below a "#" header.
+bool holdsNoRow(QStringView line, const TableHeader& header) {
+    const QStringView text = line.trimmed();
+    return text.isEmpty() || (header.commentMarked && text.startsWith(u'#'));
+}
+
+// The fields of the first few rows below a header, a spreadsheet's empty padding skipped.
+QList<QStringList> firstRowsBelow(const QStringList& lines, const TableHeader& header) {
+    constexpr qsizetype kRowsLookedAt = 3;
+    QList<QStringList> rows;
+    for (qsizetype index = header.line + 1; index < lines.size() && rows.size() < kRowsLookedAt;
+         ++index) {
+        if (holdsNoRow(lines[index], header)) {
+            continue;
+        }
+        QStringList fields = SplitFields(lines[index], header.delimiter);
+        if (!std::ranges::all_of(fields, &QString::isEmpty)) {
+            rows.append(std::move(fields));
+        }
+    }
+    return rows;
+}
+
+// Words that name the columns are a header only when rows of numbers follow them (or nothing
+// does, in an export without components): a line of prose that happens to name them is not.
+bool rowsBelowFit(const QStringList& lines, const TableHeader& header) {
+    const QList<QStringList> rows = firstRowsBelow(lines, header);
+    return rows.isEmpty() || std::ranges::any_of(rows, [&header](const QStringList& fields) {
+               return isNumberCell(fields.value(header.matched[Column::X]), header.delimiter) &&
+                      isNumberCell(fields.value(header.matched[Column::Y]), header.delimiter);
+           });
+}
+
 QString numberError(qsizetype lineIndex, const QString& text) {
     return QString("Line %1 of the place file: \"%2\" is not a valid number.")
         .arg(lineIndex + 1)
@@ -319,15 +352,14 @@ std::optional<TableHeader> FindNamedHeader(const QStringList& lines) {
     const qsizetype searched = std::min(lines.size(), kHeaderSearchLines);
     for (qsizetype index = 0; index < searched; ++index) {
         TableHeader header;
+        header.line = index;
         const QStringView text = headerText(lines[index], header.commentMarked);
         for (Delimiter delimiter : candidateDelimiters(text)) {
-            const QStringList names = withoutTrailingEmpty(SplitFields(text, delimiter));
-            const ColumnMapping columns = MatchColumnNames(names);
-            if (names.size() >= kMinHeaderNames && namesFullTable(columns)) {
-                header.line = index;
-                header.delimiter = delimiter;
-                header.names = names;
-                header.matched = columns;
+            header.delimiter = delimiter;
+            header.names = withoutTrailingEmpty(SplitFields(text, delimiter));
+            header.matched = MatchColumnNames(header.names);
+            if (header.names.size() >= kMinHeaderNames && namesFullTable(header.matched) &&
+                rowsBelowFit(lines, header)) {
                 return header;
             }
         }
@@ -340,16 +372,18 @@ std::optional<TableHeader> FindAnyHeader(const QStringList& lines) {
     for (qsizetype index = nextNonBlank(lines, 0); index < searched;
          index = nextNonBlank(lines, index + 1)) {
         TableHeader header;
+        header.line = index;
         const QStringView text = headerText(lines[index], header.commentMarked);
         header.delimiter = likeliestDelimiter(text);
         header.names = withoutTrailingEmpty(SplitFields(text, header.delimiter));
-        const qsizetype below = nextNonBlank(lines, index + 1);
-        if (below >= lines.size() || !looksLikeHeader(header.names, header.delimiter)) {
-            continue;
+        if (header.delimiter == Delimiter::Whitespace ||
+            !looksLikeHeader(header.names, header.delimiter)) {
+            continue;  // words lined up with blanks are prose as often as a table
         }
-        const QStringList firstRow = SplitFields(lines[below], header.delimiter);
-        if (firstRow.size() >= kMinHeaderNames && countNumbers(firstRow, header.delimiter) >= 2) {
-            header.line = index;
+        const QList<QStringList> rows = firstRowsBelow(lines, header);
+        if (!rows.isEmpty() &&
+            withoutTrailingEmpty(rows.first()).size() == header.names.size() &&
+            countNumbers(rows.first(), header.delimiter) >= 2) {
             header.matched = MatchColumnNames(header.names);
             return header;
         }
@@ -365,8 +399,7 @@ TableRows ReadTableRows(const QStringList& lines, const TableHeader& header,
     const int needed = std::max(columns[Column::X], columns[Column::Y]) + 1;
     for (qsizetype index = header.line + 1; index < lines.size(); ++index) {
         throttle.tick();
-        const QStringView text = QStringView(lines[index]).trimmed();
-        if (text.isEmpty() || (header.commentMarked && text.startsWith(u'#'))) {
+        if (holdsNoRow(lines[index], header)) {
             continue;
         }
         const qsizetype first = index;

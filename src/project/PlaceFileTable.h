@@ -74,10 +74,11 @@ struct TableHeader {
 };
 
 // The first line among the first lines of the file whose names give designator, X, Y and
-// rotation columns.
+// rotation columns, with numbers in those X and Y columns below it (or no rows at all).
 std::optional<TableHeader> FindNamedHeader(const QStringList& lines);
 // The first line that looks like the header of a table whose names the import does not know:
-// three or more names, none a number, and a line of numbers below it.
+// three or more names separated by tabs, semicolons or commas, none a number, and a row of as
+// many fields below it, numbers among them.
 std::optional<TableHeader> FindAnyHeader(const QStringList& lines);
 
 struct TableRows {
