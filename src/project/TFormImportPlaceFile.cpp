@@ -18,6 +18,8 @@ const QString kDialogTitle = "Open Place File";
 const QString kFileFilter = "PLACE FILE (*)";  // every file, with or without an extension
 const QString kProblemStyle = "color: rgb(200, 0, 0);";
 constexpr LengthUnit kUnitsInBox[] = {LengthUnit::Millimetre, LengthUnit::Mil, LengthUnit::Inch};
+// The items of ComboBoxSide.
+enum SideItem { kAllSides, kTopSide, kBottomSide };
 
 QStringList gridHeaders(bool metric) {
     if (metric) {
@@ -69,7 +71,7 @@ TFormImportPlaceFile::TFormImportPlaceFile(ProgramContext& context, QWidget* par
     connect(ui->BurronOpenFile, &QPushButton::clicked, this,
             &TFormImportPlaceFile::BurronOpenFileClick);
     connect(ui->ComboBoxSide, &QComboBox::currentIndexChanged, this, [this] {
-        ui->CheckBoxTurnedOver->setEnabled(ui->ComboBoxSide->currentIndex() == 2);
+        ui->CheckBoxTurnedOver->setEnabled(ui->ComboBoxSide->currentIndex() == kBottomSide);
         ShowSelection();
     });
     connect(ui->CheckBoxTurnedOver, &QCheckBox::toggled, this,
@@ -193,9 +195,9 @@ void TFormImportPlaceFile::ShowSelection() {
 
 SideChoice TFormImportPlaceFile::ChosenSide() const {
     switch (ui->ComboBoxSide->currentIndex()) {
-        case 1:
+        case kTopSide:
             return SideChoice::Top;
-        case 2:
+        case kBottomSide:
             return ui->CheckBoxTurnedOver->isChecked() ? SideChoice::BottomTurnedOver
                                                        : SideChoice::Bottom;
         default:

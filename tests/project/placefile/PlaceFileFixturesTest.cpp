@@ -8,6 +8,8 @@
 #include "project/PlaceFileImport.h"
 #include "project/PlaceFileParser.h"
 
+#include "PlaceFileRowChecks.h"
+
 using namespace PlaceFile;
 
 namespace {
@@ -74,11 +76,6 @@ PlaceFileReading recogniseFixture(const QString& name) {
     ReadOptions options;
     options.fileName = name;
     return RecognisePlaceLines(fixtureLines(name), options);
-}
-
-const PartRec* findRow(const PlaceFileReading& reading, const QString& designator) {
-    const auto found = std::ranges::find(reading.Rows, designator, &PartRec::Designator);
-    return found == reading.Rows.cend() ? nullptr : &*found;
 }
 
 TEST(PlaceFileFixtures, EveryExportGivesItsRowsInItsFormatAndUnit) {
@@ -178,7 +175,7 @@ TEST(PlaceFileFixtures, RowsCarryTheirFieldsInMillimetres) {
     };
     for (const Case& c : cases) {
         const PlaceFileReading reading = recogniseFixture(c.file);
-        const PartRec* row = findRow(reading, c.row.Designator);
+        const PartRec* row = FindRow(reading.Rows, c.row.Designator);
         ASSERT_NE(row, nullptr) << c.file << " " << c.row.Designator.toStdString();
         const std::string name = std::string(c.file) + " " + c.row.Designator.toStdString();
         if (!c.row.Pattern.isEmpty()) {
