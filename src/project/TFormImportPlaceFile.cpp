@@ -177,6 +177,8 @@ void TFormImportPlaceFile::ShowReading() {
     if (Reading.NeedsColumns()) {
         FillColumnStep(Reading.Header->matched);
         ui->GroupBoxColumns->show();
+    } else if (!Reading.Header) {
+        ui->GroupBoxColumns->hide();  // no columns to name
     }
     ShowSelection();
 }
@@ -222,6 +224,9 @@ void TFormImportPlaceFile::ButtonColumnsClick() {
 }
 
 void TFormImportPlaceFile::ButtonUseColumnsClick() {
+    if (!Reading.Header) {
+        return;
+    }
     ColumnMapping columns = ChosenColumns();
     columns.unit = kUnitsInBox[ui->ComboBoxUnit->currentIndex()];
     RememberColumns(Reading.Header->names, columns);

@@ -221,6 +221,13 @@ TEST_F(ImportPlaceFileWindow, UnknownColumnsAreNamedOnceAndRememberedForTheirHea
     EXPECT_EQ(gridRow(0), QStringList({"R1", "10k", "", "12.5000", "3.0000", "90.000", "Top"}));
     EXPECT_TRUE(button("ButtonOk")->isEnabled());
 
+    // Cancelling the next choice of a file leaves no columns to name.
+    columnStep()->show();
+    importFile(QString());
+    EXPECT_FALSE(columnStep()->isVisibleTo(&form));
+    EXPECT_FALSE(button("ButtonOk")->isEnabled());
+    EXPECT_FALSE(button("ButtonColumns")->isEnabled());
+
     // The next file with this header imports at once.
     TFormImportPlaceFile another(context, nullptr);
     port.files.push_back(placeFile("more.csv", table));
