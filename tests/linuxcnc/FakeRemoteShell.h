@@ -27,7 +27,7 @@ public:
         bool refuseMoves = false;  // G1 lines are refused (a limit, a fault)
     };
 
-    static constexpr int kPollsPerMotion = 4;
+    static constexpr int kPollsPerMotion = 6;
 
     FakeRemoteShell();
     ~FakeRemoteShell();
