@@ -86,7 +86,7 @@ linuxcnc-deps:
 
 # LinuxCNC headless in the background with the demo machine's configuration (linuxcnc/config),
 # its remote shell on port 5007; returns once it answers. As root it runs as an ordinary user.
-linuxcnc-sim: linuxcnc-deps
+linuxcnc-sim: build linuxcnc-deps
 	linuxcnc/linuxcnc-sim.sh start $(LINUXCNC_RUN_DIR)
 
 # Stops it through its own shell and checks that nothing of it is left running.
