@@ -63,12 +63,13 @@ struct PartOutcome {
 };
 
 struct HeadlessRunReport {
-    QString controller;           // "simulator" or "linuxcnc"
-    QList<PartOutcome> parts;     // every part of the run's boards, in run order
-    bool finished = false;        // every enabled part was placed
-    QString reason;               // why the run stopped, when it did not finish
-    QStringList messages;         // what the run said, showed and was asked, in order
-    double machineSeconds = 0;    // virtual time on the simulator; real time on LinuxCNC
+    // "simulator" or "linuxcnc". On LinuxCNC the machine time is the cycle's real time.
+    QString controller;
+    QList<PartOutcome> parts;  // every part of the run's boards, in run order
+    bool finished = false;     // every enabled part was placed
+    QString reason;            // why the run stopped, when it did not finish
+    QStringList messages;      // what the run said, showed and was asked, in order
+    double machineSeconds = 0;
     double wallSeconds = 0;       // the whole job
     double cycleWallSeconds = 0;  // the placement cycle alone, from start to park
 
