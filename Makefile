@@ -22,8 +22,9 @@ FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
 # LinuxCNC for `make linuxcnc-sim` (its headless simulated machine, without the desktop extras
-# it recommends); the tests that need it carry the CTest label "linuxcnc".
-LINUXCNC_PACKAGES := linuxcnc-uspace
+# it recommends), and procps for the script's check that nothing of it is left running; the
+# tests that need it carry the CTest label "linuxcnc".
+LINUXCNC_PACKAGES := linuxcnc-uspace procps
 LINUXCNC_RUN_DIR := $(BUILD_DIR)/linuxcnc-sim
 
 .PHONY: deps fuzz-deps package-deps configure build run test bench sanitize fuzz package format \
