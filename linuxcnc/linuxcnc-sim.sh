@@ -61,16 +61,26 @@ shut_down_through_shell() {
     exec 3<&-
 }
 
-# The processes LinuxCNC leaves when it does not end cleanly: its start script (recorded in the
-# pid file), the dedicated user's processes when it has one, and the real-time process.
-leftovers() {
+# Our LinuxCNC's own processes: its start script, every process started with our configuration
+# file (the shell, the server, the task; some leave the script's session), and whatever runs as
+# the user that exists only for it.
+our_processes() {
     {
         if [ -f "$pid_file" ] && kill -0 "$(cat "$pid_file")" 2>/dev/null; then
             cat "$pid_file"
         fi
+        pgrep -f -- "-ini $folder/config/corvane-sim.ini" || true
         if [ "$run_user" = "$USER_AS_ROOT" ]; then
             pgrep -u "$run_user" || true
         fi
+    } | sort -u
+}
+
+# What is left of a LinuxCNC: our own processes, and any real-time process or remote shell
+# (only ours run on this machine; they are named here, never ended by name).
+leftovers() {
+    {
+        our_processes
         pgrep -x rtapi_app || true
         pgrep -x linuxcncrsh || true
     } | sort -u
@@ -100,8 +110,9 @@ start() {
     if [ "$(id -u)" = 0 ]; then
         chown -R "$run_user:" "$folder"
     fi
-    # setsid: LinuxCNC outlives this script, in a session of its own.
-    as_user "cd '$folder/config' && { setsid linuxcnc corvane-sim.ini >'$log_file' 2>&1 </dev/null & echo \$! >'$pid_file'; }"
+    # setsid: LinuxCNC outlives this script, in a session of its own. Without a display or a
+    # terminal it clears the lock of a LinuxCNC that died rather than asking in a window.
+    as_user "cd '$folder/config' && { env -u DISPLAY setsid linuxcnc corvane-sim.ini >'$log_file' 2>&1 </dev/null & echo \$! >'$pid_file'; }"
     for _ in $(seq 1 "$START_SECONDS"); do
         if shell_answers; then
             echo "LinuxCNC answers on port $PORT (configuration $folder/config, log $log_file)."
@@ -122,12 +133,19 @@ start() {
 stop() {
     shut_down_through_shell
     if ! wait_until_gone "$STOP_SECONDS"; then
-        # Its start script cleans up after itself when told to end; then what is left of it.
+        # Its start script cleans up after itself when told to end; what is still left of it is
+        # ended by its process ids, and the real-time part through HAL.
         if [ -f "$pid_file" ]; then
             kill -TERM "$(cat "$pid_file")" 2>/dev/null || true
         fi
-        wait_until_gone 10 || as_user "halrun -U" >/dev/null 2>&1 || true
-        wait_until_gone 10 || true
+        if ! wait_until_gone 10; then
+            for signal in CONT TERM KILL; do
+                for pid in $(our_processes); do kill "-$signal" "$pid" 2>/dev/null || true; done
+                sleep 2
+            done
+            as_user "halrun -U" >/dev/null 2>&1 || true
+            wait_until_gone 10 || true
+        fi
     fi
     rm -f "$pid_file"
     local left
