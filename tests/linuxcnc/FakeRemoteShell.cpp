@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <regex>
-#include <sstream>
 
 namespace {
 
@@ -212,25 +210,25 @@ void FakeRemoteShell::runMdi(const std::string& line) {
         m.error = "MDI refused";
         return;
     }
-    std::smatch output;
-    if (std::regex_match(line, output, std::regex(R"(M6([45]) P([0-9]))"))) {
-        const int index = std::stoi(output[2]);
-        if (index >= 5) {
+    char code = 0;
+    int output = 0;
+    char end = 0;
+    if (std::sscanf(line.c_str(), "M6%c P%d%c", &code, &output, &end) == 2 &&
+        (code == '4' || code == '5')) {
+        if (output < 0 || output >= 5) {
             m.error = "index out of range";
             return;
         }
-        m.outputs[static_cast<std::size_t>(index)] = output[1] == "4";
-        return;
-    }
-    std::smatch move;
-    const std::regex g1(R"(G53 G90 G93 G1 X(\S+) Y(\S+) Z(\S+) A(\S+) F(\S+))");
-    if (!std::regex_match(line, move, g1) || m.refuseMoves) {
-        m.error = m.refuseMoves ? "move exceeds a soft limit" : "unknown MDI";
+        m.outputs[static_cast<std::size_t>(output)] = code == '4';
         return;
     }
     std::array<double, 4> target{};
-    for (std::size_t axis = 0; axis < target.size(); ++axis) {
-        target[axis] = std::stod(move[axis + 1]);
+    double feed = 0;
+    const bool move = std::sscanf(line.c_str(), "G53 G90 G93 G1 X%lf Y%lf Z%lf A%lf F%lf%c",
+                                  &target[0], &target[1], &target[2], &target[3], &feed, &end) == 5;
+    if (!move || m.refuseMoves) {
+        m.error = m.refuseMoves ? "move exceeds a soft limit" : "unknown MDI";
+        return;
     }
     m.moveTarget = target;
     m.pollsLeft = kPollsPerMotion;
