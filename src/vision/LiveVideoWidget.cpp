@@ -26,11 +26,35 @@ PictureWidget* makeCameraPanel(QWidget* parent, const QString& name, const QStri
     auto* touch = new QLabel(panel);
     touch->setObjectName(touchName);
     touch->setAlignment(Qt::AlignCenter);
-    touch->setAttribute(Qt::WA_TransparentForMouseEvents);  // the panel takes the press
+    touch->setWordWrap(true);
+    touch->setStyleSheet("color: #ff3030; font-size: 14pt;");  // the stopped camera's notice
+    touch->setAttribute(Qt::WA_TransparentForMouseEvents);     // the panel takes the press
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(touch);
     return panel;
+}
+
+// A stopped camera's last picture: grey, darker and flatter, so it is never taken for a live
+// one and the notice over it reads well.
+QImage stoppedPicture(const QImage& picture) {
+    QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar* row = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            row[x] = static_cast<uchar>(48 + row[x] * 3 / 8);
+        }
+    }
+    return grey;
+}
+
+QString stoppedNotice(const TWCamera& camera) {
+    QString notice = "<p style='font-size:28pt; font-weight:bold'>CAMERA STOPPED</p><p>" +
+                     camera.LostReason().toHtmlEscaped() + "</p>";
+    if (camera.DeviceBack()) {
+        notice += "<p>The camera is back: press Start in Settings, Vision.</p>";
+    }
+    return notice;
 }
 
 }  // namespace
@@ -44,6 +68,8 @@ LiveVideoWidget::LiveVideoWidget(ProgramContext& context, CameraSet& cameras,
     for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
         connect(&cameras_.camera(role), &TWCamera::imageAvailable, this,
                 [this, role] { showFrame(role); });
+        connect(&cameras_.camera(role), &TWCamera::stateChanged, this,
+                [this, role] { showState(role); });
         connect(panelOf(role), &PictureWidget::pressed, this,
                 [this, role] { PanelCameraClick(role); });
     }
@@ -141,11 +167,32 @@ void LiveVideoWidget::UpdateVideoGridRulers() {
 }
 
 void LiveVideoWidget::showFrame(CameraRole role) {
-    panelOf(role)->setImage(cameras_.camera(role).PreviewImage());
-    const int camera = static_cast<int>(role);
-    if (camera == context_.SelectedCamera && frameSizeOf(role) != laidOutFrame_) {
+    TWCamera& camera = cameras_.camera(role);
+    if (camera.IsLost()) {
+        return;  // the stopped picture stays until the camera runs again
+    }
+    panelOf(role)->setImage(camera.PreviewImage());
+    if (static_cast<int>(role) == context_.SelectedCamera && frameSizeOf(role) != laidOutFrame_) {
         UpdateVideoGridRulers();
     }
+}
+
+void LiveVideoWidget::showState(CameraRole role) {
+    const TWCamera& camera = cameras_.camera(role);
+    const int index = static_cast<int>(role);
+    PictureWidget* panel = panelOf(role);
+    auto* notice = panel->findChild<QLabel*>();
+    if (!camera.IsLost()) {
+        stoppedShown_[index] = false;
+        notice->clear();
+        return;
+    }
+    if (!stoppedShown_[index]) {
+        stoppedShown_[index] = true;
+        panel->setImage(stoppedPicture(panel->image()));
+        context_.port.speak(role == CameraRole::Up ? "Up camera stopped" : "Down camera stopped");
+    }
+    notice->setText(stoppedNotice(camera));
 }
 
 bool LiveVideoWidget::eventFilter(QObject* watched, QEvent* event) {

@@ -35,6 +35,8 @@ private:
     void buildCameraSelection();
     PictureWidget* panelOf(CameraRole role) const;
     void showFrame(CameraRole role);
+    // A lost camera: its last picture greyed under "CAMERA STOPPED" and why, said once.
+    void showState(CameraRole role);
     QSize frameSizeOf(CameraRole role) const;
     void PanelCameraClick(CameraRole role);
     void selectCamera(int camera);
@@ -51,4 +53,5 @@ private:
     QRadioButton* RadioButtonUpCamera;
     int laidOutCamera_ = -1;
     QSize laidOutFrame_;
+    bool stoppedShown_[2] = {false, false};
 };
