@@ -136,15 +136,13 @@ void LiveVideoWidget::UpdateCameraSelection() {
 }
 
 QSize LiveVideoWidget::frameSizeOf(CameraRole role) const {
-    const QImage& frame = panelOf(role)->image();
-    if (!frame.isNull()) {
-        return frame.size();
-    }
+    // The live picture may be made smaller than the frame: the format tells the frame's size.
     const TWCamera& camera = cameras_.camera(role);
     if (camera.GetActive()) {
         return QSize(camera.GetFormat().Width, camera.GetFormat().Height);
     }
-    return kDefaultFrame;
+    const QImage& picture = panelOf(role)->image();
+    return picture.isNull() ? kDefaultFrame : picture.size();
 }
 
 void LiveVideoWidget::UpdateVideoGridRulers() {
@@ -197,8 +195,11 @@ void LiveVideoWidget::showState(CameraRole role) {
 
 bool LiveVideoWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == PanelLiveVideo && event->type() == QEvent::Resize) {
-        for (PictureWidget* panel : {PanelCameraDown, PanelCameraUp}) {
-            panel->setGeometry(PanelLiveVideo->rect());
+        // The cameras make their live pictures no larger than the screen shows them.
+        const QSize shown = PanelLiveVideo->size() * PanelLiveVideo->devicePixelRatio();
+        for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
+            panelOf(role)->setGeometry(PanelLiveVideo->rect());
+            cameras_.camera(role).SetPreviewSize(shown);
         }
         UpdateVideoGridRulers();
     }

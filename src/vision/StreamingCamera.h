@@ -51,6 +51,7 @@ public:
     bool grab(QImage& frame) override;
     QImage preview() override { return feed_.takePreview(); }
     void setPreviewWanted(bool wanted) override { feed_.setPreviewWanted(wanted); }
+    void setPreviewSize(QSize size) override { feed_.setPreviewSize(size); }
 
 private:
     enum class State { Stopped, Starting, Running, Lost };

@@ -80,6 +80,11 @@ void VideoFeed::setPreviewWanted(bool wanted) {
     wake_.notify_all();
 }
 
+void VideoFeed::setPreviewSize(QSize size) {
+    const std::lock_guard lock(mutex_);
+    previewSize_ = size;
+}
+
 QImage VideoFeed::takePreview() {
     QImage picture;
     {
@@ -133,11 +138,13 @@ void VideoFeed::convertLoop() {
         QVideoFrame frame = std::move(pending_);
         pending_ = QVideoFrame();
         const quint64 serial = pendingSerial_;
+        const bool forCapture = captureWanted_ && !captureDone_ && serial > captureAfter_;
+        const QSize size = forCapture ? QSize() : previewSize_;  // a capture is full size
         lock.unlock();
-        const QImage picture = VideoFrameToImage(frame);
+        const QImage picture = VideoFrameToImage(frame, size);
         frame = QVideoFrame();  // the camera may reuse its buffer now
         lock.lock();
-        if (captureWanted_ && !captureDone_ && serial > captureAfter_) {
+        if (forCapture && captureWanted_ && !captureDone_) {
             captured_ = picture;
             captureDone_ = true;
         }

@@ -41,6 +41,8 @@ public:
     // While wanted, each new frame becomes a picture and previewReady says so, but only once
     // the window has taken the picture before.
     void setPreviewWanted(bool wanted);
+    // The size the live picture is shown at: its pictures are made no larger than that.
+    void setPreviewSize(QSize size);
     // The newest picture for the live view; taking it lets the next frame be converted.
     QImage takePreview();
 
@@ -63,6 +65,7 @@ private:
     quint64 pendingSerial_ = 0;
     bool previewWanted_ = false;
     bool previewTaken_ = true;  // the window has the last picture: the next may come
+    QSize previewSize_;
     QImage preview_;
     bool captureWanted_ = false;
     quint64 captureAfter_ = 0;  // a capture takes only a frame with a higher serial

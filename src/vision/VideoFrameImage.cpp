@@ -5,6 +5,7 @@
 #include <cmath>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -44,14 +45,59 @@ YuvCoefficients coefficientsFor(const QVideoFrameFormat& format) {
             fixed(chromaScale * 2 * (1 - kb))};
 }
 
-inline QRgb yuvPixel(const YuvCoefficients& c, int y, int u, int v) {
-    const int luma = c.luma * (y - c.lumaOffset) + 32768;
+// Which frame pixels make the picture: all of them, or for a smaller picture the one nearest
+// to each picture pixel's centre, as an unsmoothed scaling takes them.
+struct Sampling {
+    QSize frame;
+    QSize picture;
+    std::vector<int> columns;  // the frame column of each picture column
+    std::vector<int> rows;
+
+    bool whole() const { return picture == frame; }
+};
+
+std::vector<int> nearest(int frame, int picture) {
+    std::vector<int> taken(static_cast<std::size_t>(picture));
+    for (int index = 0; index < picture; ++index) {
+        taken[static_cast<std::size_t>(index)] =
+            static_cast<int>((2 * qint64(index) + 1) * frame / (2 * qint64(picture)));
+    }
+    return taken;
+}
+
+Sampling samplingFor(QSize frame, QSize shown) {
+    QSize picture = frame;
+    if (!shown.isEmpty()) {
+        const QSize fitted = frame.scaled(shown, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        if (fitted.width() < frame.width()) {
+            picture = fitted;
+        }
+    }
+    return {frame, picture, nearest(frame.width(), picture.width()),
+            nearest(frame.height(), picture.height())};
+}
+
+// The chroma shared by a pair of pixels, as the amounts it adds to red, green and blue.
+struct ChromaTerms {
+    int red;
+    int green;
+    int blue;
+};
+
+inline ChromaTerms chromaTerms(const YuvCoefficients& c, int u, int v) {
     const int du = u - 128;
     const int dv = v - 128;
-    const auto clamp = [](int value) { return std::clamp(value >> 16, 0, 255); };
-    return 0xFF000000u | static_cast<QRgb>(clamp(luma + c.redFromV * dv)) << 16 |
-           static_cast<QRgb>(clamp(luma - c.greenFromU * du - c.greenFromV * dv)) << 8 |
-           static_cast<QRgb>(clamp(luma + c.blueFromU * du));
+    return {c.redFromV * dv + 32768, 32768 - c.greenFromU * du - c.greenFromV * dv,
+            c.blueFromU * du + 32768};
+}
+
+inline QRgb yuvPixel(const YuvCoefficients& c, int y, const ChromaTerms& chroma) {
+    const int luma = c.luma * (y - c.lumaOffset);
+    const auto channel = [](int value) {
+        return static_cast<QRgb>(std::clamp(value >> 16, 0, 255));
+    };
+    return 0xFF000000u | channel(luma + chroma.red) << 16 | channel(luma + chroma.green) << 8 |
+           channel(luma + chroma.blue);
 }
 
 // Where the samples of a YUV frame lie. Chroma is always shared by two neighbouring pixels
@@ -67,22 +113,54 @@ struct YuvLayout {
     int chromaRowShift;
 };
 
-QImage convertYuv(const YuvLayout& layout, QSize size, const YuvCoefficients& c) {
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull()) {
-        return image;
-    }
-    const int width = size.width();
-    for (int row = 0; row < size.height(); ++row) {
-        const uchar* y = layout.y + row * layout.yStride;
-        const int chromaRow = (row >> layout.chromaRowShift) * layout.chromaStride;
+// The steps are constants here, so the compiler makes a tight loop of each layout: at
+// 1920 x 1080 and 30 frames a second every nanosecond per pixel is 6 % of a core.
+template <int YStep, int ChromaStep>
+void convertYuvRows(const YuvLayout& layout, const Sampling& sampling, QImage& image,
+                    const YuvCoefficients& c) {
+    const int width = image.width();
+    const bool whole = sampling.whole();
+    for (int row = 0; row < image.height(); ++row) {
+        const int from = sampling.rows[static_cast<std::size_t>(row)];
+        const uchar* y = layout.y + qint64(from) * layout.yStride;
+        const qint64 chromaRow = qint64(from >> layout.chromaRowShift) * layout.chromaStride;
         const uchar* u = layout.u + chromaRow;
         const uchar* v = layout.v + chromaRow;
         auto* target = reinterpret_cast<QRgb*>(image.scanLine(row));
-        for (int x = 0; x < width; ++x) {
-            const int pair = (x >> 1) * layout.chromaStep;
-            target[x] = yuvPixel(c, y[x * layout.yStep], u[pair], v[pair]);
+        const auto pixel = [&](int column) {
+            const int pair = (column >> 1) * ChromaStep;
+            return yuvPixel(c, y[column * YStep], chromaTerms(c, u[pair], v[pair]));
+        };
+        if (!whole) {
+            for (int x = 0; x < width; ++x) {
+                target[x] = pixel(sampling.columns[static_cast<std::size_t>(x)]);
+            }
+            continue;
         }
+        int x = 0;
+        for (; x + 1 < width; x += 2) {  // a pair shares its chroma
+            const int pair = (x >> 1) * ChromaStep;
+            const ChromaTerms chroma = chromaTerms(c, u[pair], v[pair]);
+            target[x] = yuvPixel(c, y[x * YStep], chroma);
+            target[x + 1] = yuvPixel(c, y[(x + 1) * YStep], chroma);
+        }
+        if (x < width) {  // an odd width's last pixel has its pair's chroma to itself
+            target[x] = pixel(x);
+        }
+    }
+}
+
+QImage convertYuv(const YuvLayout& layout, const Sampling& sampling, const YuvCoefficients& c) {
+    QImage image(sampling.picture, QImage::Format_RGB32);
+    if (image.isNull()) {
+        return image;
+    }
+    if (layout.yStep == 2) {
+        convertYuvRows<2, 4>(layout, sampling, image, c);  // packed
+    } else if (layout.chromaStep == 2) {
+        convertYuvRows<1, 2>(layout, sampling, image, c);  // interleaved
+    } else {
+        convertYuvRows<1, 1>(layout, sampling, image, c);  // planar
     }
     return image;
 }
@@ -94,32 +172,19 @@ struct RgbOffsets {
     int blue;
 };
 
-QImage convertRgb32(const uchar* bits, int stride, QSize size, RgbOffsets offsets) {
-    QImage image(size, QImage::Format_RGB32);
+// Packed pixels of `bytes` bytes each, `pixel` making one picture pixel of the first byte.
+template <typename MakePixel>
+QImage convertPacked(const uchar* bits, int stride, const Sampling& sampling, int bytes,
+                     MakePixel pixel) {
+    QImage image(sampling.picture, QImage::Format_RGB32);
     if (image.isNull()) {
         return image;
     }
-    for (int row = 0; row < size.height(); ++row) {
-        const uchar* source = bits + row * stride;
+    for (int row = 0; row < image.height(); ++row) {
+        const uchar* source = bits + qint64(sampling.rows[static_cast<std::size_t>(row)]) * stride;
         auto* target = reinterpret_cast<QRgb*>(image.scanLine(row));
-        for (int x = 0; x < size.width(); ++x, source += 4) {
-            target[x] = qRgb(source[offsets.red], source[offsets.green], source[offsets.blue]);
-        }
-    }
-    return image;
-}
-
-QImage convertGrey(const uchar* bits, int stride, QSize size, int bytesPerSample) {
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull()) {
-        return image;
-    }
-    const int high = bytesPerSample - 1;  // 16-bit samples are little-endian: the high byte
-    for (int row = 0; row < size.height(); ++row) {
-        const uchar* source = bits + row * stride + high;
-        auto* target = reinterpret_cast<QRgb*>(image.scanLine(row));
-        for (int x = 0; x < size.width(); ++x, source += bytesPerSample) {
-            target[x] = qRgb(*source, *source, *source);
+        for (int x = 0; x < image.width(); ++x) {
+            target[x] = pixel(source + sampling.columns[static_cast<std::size_t>(x)] * bytes);
         }
     }
     return image;
@@ -236,30 +301,34 @@ std::optional<YuvLayout> yuvLayoutOf(const MappedPlanes& planes, const YuvFormat
 }
 
 // The frame's picture; none for a format left to Qt.
-std::optional<QImage> convertMapped(const QVideoFrame& frame) {
+std::optional<QImage> convertMapped(const QVideoFrame& frame, const Sampling& sampling) {
     const Format format = frame.pixelFormat();
     const QSize size = frame.size();
     const MappedPlanes planes(frame);
     if (const auto offsets = rgbOffsetsOf(format)) {
         const uchar* bits = planes.plane(0, size.width() * 4, size.height());
-        return bits ? convertRgb32(bits, planes.stride(0), size, *offsets) : QImage();
+        const RgbOffsets at = *offsets;
+        return bits ? convertPacked(
+                          bits, planes.stride(0), sampling, 4,
+                          [at](const uchar* p) { return qRgb(p[at.red], p[at.green], p[at.blue]); })
+                    : QImage();
     }
     if (format == QVideoFrameFormat::Format_Y8 || format == QVideoFrameFormat::Format_Y16) {
         const int bytes = format == QVideoFrameFormat::Format_Y8 ? 1 : 2;
         const uchar* bits = planes.plane(0, size.width() * bytes, size.height());
-        return bits ? convertGrey(bits, planes.stride(0), size, bytes) : QImage();
+        const int high = bytes - 1;  // 16-bit samples are little-endian: the high byte
+        return bits ? convertPacked(
+                          bits, planes.stride(0), sampling, bytes,
+                          [high](const uchar* p) { return qRgb(p[high], p[high], p[high]); })
+                    : QImage();
     }
     if (format == QVideoFrameFormat::Format_Jpeg) {
         const uchar* bits = planes.plane(0, 0, 1);
-        if (!bits) {
-            return QImage();
-        }
-        return QImage::fromData(bits, frame.mappedBytes(0), "JPG")
-            .convertToFormat(QImage::Format_RGB32);
+        return bits ? QImage::fromData(bits, frame.mappedBytes(0), "JPG") : QImage();
     }
     if (const YuvFormat* yuv = yuvFormatOf(format)) {
         const std::optional<YuvLayout> layout = yuvLayoutOf(planes, *yuv, size);
-        return layout ? convertYuv(*layout, size, coefficientsFor(frame.surfaceFormat()))
+        return layout ? convertYuv(*layout, sampling, coefficientsFor(frame.surfaceFormat()))
                       : QImage();
     }
     return std::nullopt;
@@ -267,15 +336,22 @@ std::optional<QImage> convertMapped(const QVideoFrame& frame) {
 
 }  // namespace
 
-QImage VideoFrameToImage(const QVideoFrame& frame) {
+QImage VideoFrameToImage(const QVideoFrame& frame, QSize shown) {
     if (!frame.isValid() || frame.size().isEmpty()) {
         return {};
     }
+    const Sampling sampling = samplingFor(frame.size(), shown);
     QVideoFrame mapped = frame;  // shares the buffer; mapping needs a non-const frame
     if (!mapped.map(QVideoFrame::ReadOnly)) {
         return {};
     }
-    const std::optional<QImage> image = convertMapped(mapped);
+    const std::optional<QImage> converted = convertMapped(mapped, sampling);
     mapped.unmap();
-    return image ? *image : frame.toImage().convertToFormat(QImage::Format_RGB32);
+    // A decoded or Qt-converted picture comes whole: it is scaled the same way afterwards.
+    const QImage image =
+        (converted ? *converted : frame.toImage()).convertToFormat(QImage::Format_RGB32);
+    if (image.isNull() || image.size() == sampling.picture) {  // converted here, or empty
+        return image;
+    }
+    return image.scaled(sampling.picture, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }

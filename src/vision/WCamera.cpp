@@ -182,6 +182,7 @@ CameraBackend& TWCamera::openBackend() {
                 Qt::QueuedConnection);
         };
         backend_->setPreviewWanted(previewWanted_);
+        backend_->setPreviewSize(previewSize_);
     }
     return *backend_;
 }
@@ -280,5 +281,12 @@ void TWCamera::SetPreviewWanted(bool wanted) {
     previewWanted_ = wanted;
     if (backend_) {
         backend_->setPreviewWanted(wanted);
+    }
+}
+
+void TWCamera::SetPreviewSize(QSize size) {
+    previewSize_ = size;
+    if (backend_) {
+        backend_->setPreviewSize(size);
     }
 }

@@ -67,6 +67,8 @@ public:
     // Whether the live picture is on screen: while nobody looks, no new frame is announced and
     // a backend that renders on demand stops rendering.
     virtual void setPreviewWanted(bool wanted) = 0;
+    // The size the live picture is shown at; a backend may make its preview frames no larger.
+    virtual void setPreviewSize(QSize) {}
     // Called whenever a new preview frame is there.
     std::function<void()> onImageAvailable;
     // Called once when a running device is lost (an error, it stopped, no picture), with why.
@@ -135,6 +137,7 @@ public:
     // The newest frame for the live picture; null while inactive.
     QImage PreviewImage();
     void SetPreviewWanted(bool wanted);
+    void SetPreviewSize(QSize size);
 
 signals:
     void imageAvailable();
@@ -159,6 +162,7 @@ private:
     bool lost_ = false;
     QString lostReason_;
     bool previewWanted_ = false;
+    QSize previewSize_;
     std::unique_ptr<CameraBackend> backend_;
     // Counts the backends opened, so a report queued by one that is gone is ignored.
     quint64 backendGeneration_ = 0;

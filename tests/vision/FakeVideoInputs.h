@@ -19,6 +19,7 @@ public:
     std::function<void(FakeVideoInput&)> onStart = [](FakeVideoInput& input) {
         input.send(input.frame);
     };
+    std::function<void()> onStop;  // the camera was told to stop: its frames must end
     QList<TWCameraFormat> offered;
     QVideoFrame frame;  // what `send` sends by default
     QVideoSink* sink = nullptr;
@@ -37,7 +38,12 @@ public:
         running = true;
         onStart(*this);
     }
-    void stop() override { running = false; }
+    void stop() override {
+        running = false;
+        if (onStop) {
+            onStop();
+        }
+    }
 
     void send(const QVideoFrame& sent) {
         if (running && sink) {

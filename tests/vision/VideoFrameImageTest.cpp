@@ -69,6 +69,31 @@ INSTANTIATE_TEST_SUITE_P(CameraFormats, EveryLayout,
                                            LayoutCase{F::Format_ABGR8888, "ABGR", 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The live picture's frames are made at the size they are shown: fitted with the frame's
+// proportions, each band still its colour, never larger than the frame.
+TEST(VideoFrameToImage, ASmallerShownSizeGivesTheFittedPictureOfEachLayout) {
+    const QSize size(1920, 1080);
+    const QImage pattern = PatternImage(size);
+    for (const F::PixelFormat format :
+         {F::Format_YUYV, F::Format_NV12, F::Format_YUV420P, F::Format_BGRX8888, F::Format_Jpeg}) {
+        const QVideoFrame frame = MakeFrame(pattern, format);
+        const QImage shown = VideoFrameToImage(frame, QSize(1024, 768));
+        ASSERT_EQ(shown.size(), QSize(1024, 576)) << format;
+        EXPECT_EQ(shown.format(), QImage::Format_RGB32) << format;
+        for (int band = 0; band < 8; ++band) {
+            for (const int y : {100, 476}) {
+                const int x = band * 128 + 64;
+                const QRgb got = shown.pixel(x, y);
+                const QRgb want = video_frames::PatternPixel(size, x * 15 / 8, y * 15 / 8);
+                EXPECT_NEAR(qRed(got), qRed(want), 8) << format << " band " << band;
+                EXPECT_NEAR(qGreen(got), qGreen(want), 8) << format << " band " << band;
+                EXPECT_NEAR(qBlue(got), qBlue(want), 8) << format << " band " << band;
+            }
+        }
+        EXPECT_EQ(VideoFrameToImage(frame, QSize(4000, 3000)).size(), size) << format;
+    }
+}
+
 // MJPEG is lossy: the bands' insides, away from the edges a JPEG blurs, are checked.
 TEST(VideoFrameToImage, MjpegGivesTheKnownBands) {
     const QSize size(640, 480);
