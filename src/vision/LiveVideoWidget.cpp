@@ -26,9 +26,7 @@ PictureWidget* makeCameraPanel(QWidget* parent, const QString& name, const QStri
     auto* touch = new QLabel(panel);
     touch->setObjectName(touchName);
     touch->setAlignment(Qt::AlignCenter);
-    touch->setWordWrap(true);
-    touch->setStyleSheet("color: #ff3030; font-size: 14pt;");  // the stopped camera's notice
-    touch->setAttribute(Qt::WA_TransparentForMouseEvents);     // the panel takes the press
+    touch->setAttribute(Qt::WA_TransparentForMouseEvents);  // the panel takes the press
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(touch);
@@ -49,11 +47,23 @@ QImage stoppedPicture(const QImage& picture) {
 }
 
 QString stoppedNotice(const TWCamera& camera) {
-    QString notice = "<p style='font-size:28pt; font-weight:bold'>CAMERA STOPPED</p><p>" +
-                     camera.LostReason().toHtmlEscaped() + "</p>";
-    if (camera.DeviceBack()) {
-        notice += "<p>The camera is back: press Start in Settings, Vision.</p>";
-    }
+    const QString next = camera.DeviceListed()
+                             ? "Press Start in Settings, Vision to run it again."
+                             : "Plug it in again, then press Start in Settings, Vision.";
+    return "<p style='font-size:26pt; font-weight:bold'>CAMERA STOPPED</p><p>" +
+           camera.LostReason().toHtmlEscaped() + "</p><p>" + next + "</p>";
+}
+
+// Over the picture and its rulers, in a dark box that keeps it readable on any picture.
+QLabel* makeStoppedNotice(QWidget* parent, const QString& name) {
+    auto* notice = new QLabel(parent);
+    notice->setObjectName(name);
+    notice->setAlignment(Qt::AlignCenter);
+    notice->setStyleSheet(
+        "QLabel { color: #ff4040; background-color: rgba(0, 0, 0, 230); font-size: 13pt;"
+        " padding: 6px 24px; border: 2px solid #ff4040; }");
+    notice->setAttribute(Qt::WA_TransparentForMouseEvents);  // a press still reaches the picture
+    notice->hide();
     return notice;
 }
 
@@ -91,6 +101,8 @@ void LiveVideoWidget::buildVideoPanel() {
     PanelVideoCrossHairX = CreateOverlayLine(PanelLiveVideo, "PanelVideoCrossHairX", Qt::magenta);
     PanelVideoCrossHairY = CreateOverlayLine(PanelLiveVideo, "PanelVideoCrossHairY", Qt::magenta);
     CreateRulerPanels(PanelLiveVideo);
+    LabelCameraStoppedDown = makeStoppedNotice(PanelLiveVideo, "LabelCameraStoppedDown");
+    LabelCameraStoppedUp = makeStoppedNotice(PanelLiveVideo, "LabelCameraStoppedUp");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PanelLiveVideo, 1);
@@ -133,6 +145,7 @@ void LiveVideoWidget::UpdateCameraSelection() {
         UpdateVideoGridRulers();
     }
     (shown == CameraRole::Up ? RadioButtonUpCamera : RadioButtonDownCamera)->setChecked(true);
+    placeStoppedNotices();
 }
 
 QSize LiveVideoWidget::frameSizeOf(CameraRole role) const {
@@ -178,19 +191,35 @@ void LiveVideoWidget::showFrame(CameraRole role) {
 void LiveVideoWidget::showState(CameraRole role) {
     const TWCamera& camera = cameras_.camera(role);
     const int index = static_cast<int>(role);
-    PictureWidget* panel = panelOf(role);
-    auto* notice = panel->findChild<QLabel*>();
     if (!camera.IsLost()) {
         stoppedShown_[index] = false;
-        notice->clear();
-        return;
-    }
-    if (!stoppedShown_[index]) {
+    } else if (!stoppedShown_[index]) {
         stoppedShown_[index] = true;
-        panel->setImage(stoppedPicture(panel->image()));
+        panelOf(role)->setImage(stoppedPicture(panelOf(role)->image()));
         context_.port.speak(role == CameraRole::Up ? "Up camera stopped" : "Down camera stopped");
     }
-    notice->setText(stoppedNotice(camera));
+    noticeOf(role)->setText(camera.IsLost() ? stoppedNotice(camera) : QString());
+    placeStoppedNotices();
+}
+
+QLabel* LiveVideoWidget::noticeOf(CameraRole role) const {
+    return role == CameraRole::Up ? LabelCameraStoppedUp : LabelCameraStoppedDown;
+}
+
+void LiveVideoWidget::placeStoppedNotices() {
+    for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
+        QLabel* notice = noticeOf(role);
+        const bool shown =
+            !notice->text().isEmpty() && static_cast<int>(role) == context_.SelectedCamera;
+        notice->setVisible(shown);
+        if (shown) {
+            notice->adjustSize();
+            // In the upper part, clear of the centre cross the operator aims with.
+            notice->move((PanelLiveVideo->width() - notice->width()) / 2,
+                         PanelLiveVideo->height() / 5 - notice->height() / 2);
+            notice->raise();
+        }
+    }
 }
 
 bool LiveVideoWidget::eventFilter(QObject* watched, QEvent* event) {
@@ -202,6 +231,7 @@ bool LiveVideoWidget::eventFilter(QObject* watched, QEvent* event) {
             cameras_.camera(role).SetPreviewSize(shown);
         }
         UpdateVideoGridRulers();
+        placeStoppedNotices();
     }
     return QWidget::eventFilter(watched, event);
 }

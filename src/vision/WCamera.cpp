@@ -138,7 +138,7 @@ void TWCamera::SetDevice(const TWVideoCaptureDevice& device) {
     device_ = device;
 }
 
-bool TWCamera::deviceListed() const {
+bool TWCamera::DeviceListed() const {
     const QList<TWVideoCaptureDevice> devices = GetDevices();
     return std::any_of(devices.begin(), devices.end(), [this](const TWVideoCaptureDevice& device) {
         return !device_.Path.isEmpty() && device.Path == device_.Path;
@@ -248,12 +248,8 @@ void TWCamera::lose(const QString& reason) {
     emit stateChanged();
 }
 
-bool TWCamera::DeviceBack() const {
-    return lost_ && deviceListed();
-}
-
 void TWCamera::devicesHaveChanged() {
-    if (active_ && !deviceListed()) {
+    if (active_ && !DeviceListed()) {
         lose("The camera was unplugged");
     } else if (lost_) {
         emit stateChanged();  // its device may be back

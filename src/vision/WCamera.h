@@ -129,8 +129,9 @@ public:
     // framework's error).
     bool IsLost() const { return lost_; }
     QString LostReason() const { return lostReason_; }
-    // A lost camera whose device is listed again: Start brings it back.
-    bool DeviceBack() const;
+    // Whether the chosen device is listed now: for a lost camera, whether Start may bring it
+    // back (it was never unplugged, or it is plugged in again).
+    bool DeviceListed() const;
 
     // The current frame at full resolution; false when inactive or no frame comes.
     bool CurrentImage(QImage& frame);
@@ -150,7 +151,6 @@ private:
     CameraBackend& openBackend();
     std::unique_ptr<CameraBackend> openSelected();
     void releaseBackend();
-    bool deviceListed() const;
     void lose(const QString& reason);
     void devicesHaveChanged();
 
