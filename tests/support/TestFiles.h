@@ -15,3 +15,9 @@ inline QString writeFile(const QTemporaryDir& folder, const QString& name,
     file.write(bytes);
     return path;
 }
+
+// The bytes of the file at `path`; empty when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

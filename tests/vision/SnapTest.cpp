@@ -7,6 +7,7 @@
 
 #include "context/ProgramContext.h"
 #include "support/ScriptedOperatorPort.h"
+#include "support/TestFiles.h"
 #include "vision/Capture.h"
 #include "vision/SnapBox.h"
 #include "vision/SnapFiles.h"
@@ -165,9 +166,7 @@ TEST_F(SnapFileTest, TheHomeSnapReplacesItsFileWithoutAsking) {
 TEST_F(SnapFileTest, SnapsAreWritten32BitAndBothDepthsLoadToTheSamePixels) {
     const QString written = context.SystemSettingsFolder + "Home.BMP";
     ASSERT_TRUE(save(SnapDestination::Special, written));
-    QFile file(written);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readFile(written);
     ASSERT_GE(bytes.size(), 54);
     EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 28), 32);  // bits per pixel
     EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 30), 0u);  // no compression
@@ -196,10 +195,8 @@ TEST_F(SnapFileTest, SnapsAreWritten32BitAndBothDepthsLoadToTheSamePixels) {
 TEST_F(SnapFileTest, ABitmapCutShortIsNoSnap) {
     const QString path = context.SystemSettingsFolder + "Home.BMP";
     ASSERT_TRUE(save(SnapDestination::Special, path));
+    const QByteArray whole = readFile(path);
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray whole = file.readAll();
-    file.close();
     ASSERT_FALSE(BitmapCutShort(whole));
     ImagePtr snap;
     ASSERT_TRUE(LoadSnap(path, snap));
