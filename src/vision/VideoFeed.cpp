@@ -144,7 +144,8 @@ void VideoFeed::convertLoop() {
         const QImage picture = VideoFrameToImage(frame, size);
         frame = QVideoFrame();  // the camera may reuse its buffer now
         lock.lock();
-        if (forCapture && captureWanted_ && !captureDone_) {
+        // Still wanted, and by the same capture: one asked for meanwhile needs a later frame.
+        if (forCapture && captureWanted_ && !captureDone_ && serial > captureAfter_) {
             captured_ = picture;
             captureDone_ = true;
         }
