@@ -50,8 +50,7 @@ bool EditFiducialPosition(ProgramContext& context, int fiducial, FiducialAxis ax
     }
     FiducialFields fields = FiducialFieldsOf(project, fiducial);
     (axis == FiducialAxis::X ? fields.x : axis == FiducialAxis::Y ? fields.y : fields.z) = value;
-    project.FiducialOffsetX = 0;
-    project.FiducialOffsetY = 0;
+    ClearFiducialCorrection(project);
     return true;
 }
 
@@ -85,8 +84,7 @@ bool GoToFiducial(ProgramContext& context, int fiducial) {
 
 bool TestFiducial(ProgramContext& context, int fiducial) {
     ProjectState& project = context.project;
-    project.FiducialOffsetX = 0;
-    project.FiducialOffsetY = 0;
+    ClearFiducialCorrection(project);
     context.SelectedCamera = 0;
     context.port.updateButtons();
     RecomputeBoardOrigin(project);
@@ -137,8 +135,7 @@ bool ChooseFiducialSnap(ProgramContext& context, int fiducial) {
     }
     snapName = name;
     if (choice == SnapChoice::Copied) {
-        project.FiducialOffsetX = 0;
-        project.FiducialOffsetY = 0;
+        ClearFiducialCorrection(project);
     }
     return true;
 }

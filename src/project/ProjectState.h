@@ -88,6 +88,11 @@ struct ProjectState {
     double FiducialOffsetY = 0;
     double FiducialScaleX = 1;
     double FiducialScaleY = 1;
+    // The board's turn measured by two fiducials (degrees, A sense), about fiducial 1 as it
+    // was taught then (board-relative mm); measured each time, never stored. 0: not turned.
+    double FiducialRotation = 0;
+    double FiducialRotationCentreX = 0;
+    double FiducialRotationCentreY = 0;
 
     int PartCount() const { return static_cast<int>(Parts.size()); }
     int FeederCount() const { return static_cast<int>(Feeders.size()); }
