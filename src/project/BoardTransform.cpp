@@ -39,6 +39,14 @@ double FiducialPair::distanceError() const {
     return QLineF(found1, found2).length() - QLineF(taught1, taught2).length();
 }
 
+bool FiducialPair::distanceRight() const {
+    return std::abs(distanceError()) <= kFiducialDistanceTolerance;
+}
+
+bool FiducialPair::tellsTurn() const {
+    return QLineF(taught1, taught2).length() >= kRotationFiducialDistance;
+}
+
 double FiducialPair::rotation() const {
     const QPointF taught = taught2 - taught1;
     const QPointF found = found2 - found1;

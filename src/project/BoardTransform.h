@@ -41,6 +41,10 @@ struct FiducialPair {
 
     // The found distance less the taught one (mm).
     double distanceError() const;
+    // Within kFiducialDistanceTolerance: both are the marks that were taught.
+    bool distanceRight() const;
+    // Taught kRotationFiducialDistance apart or more: far enough to tell the board's turn.
+    bool tellsTurn() const;
     // The turn from the taught vector (fiducial 1 to 2) to the found one, in the A sense.
     double rotation() const;
 };

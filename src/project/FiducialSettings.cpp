@@ -106,6 +106,7 @@ bool TestFiducial(ProgramContext& context, int fiducial) {
             showTestFailure(context, false, "FIDUCAL " + number + " TEST FAILED!");
             break;
         case FiducialLook::Found: {
+            NoteFiducialSighting(context, fiducial);
             FiducialFields fields = FiducialFieldsOf(project, fiducial);
             centred = MoveBoardRelative(context, fields.x + context.vision.VisionCentreX,
                                         fields.y + context.vision.VisionCentreY, fields.z, 0,

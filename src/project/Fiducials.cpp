@@ -1,6 +1,5 @@
 #include "project/Fiducials.h"
 
-#include <QLineF>
 #include <cmath>
 
 #include "context/Delay.h"
@@ -13,6 +12,8 @@
 #include "vision/Capture.h"
 
 namespace {
+
+const char* const kDistanceWrong = "FIDUCIAL DISTANCE WRONG";
 
 // Marks found further than this share of the search's reach (half the enlargement either way)
 // from where the camera looked may have been found at the edge of the reach, short of where
@@ -77,11 +78,11 @@ void setShift(ProjectState& project, QPointF shift) {
 // Both marks measured: fiducial 1's shift and, when they lie far enough apart to tell it, the
 // board's turn about fiducial 1. False when their distance shows a wrong mark.
 bool setDualCorrection(ProgramContext& context, const FiducialPair& marks) {
-    if (std::abs(marks.distanceError()) > kFiducialDistanceTolerance) {
-        return Fail(context, "FIDUCIAL DISTANCE WRONG");
+    if (!marks.distanceRight()) {
+        return Fail(context, kDistanceWrong);
     }
     setShift(context.project, marks.found1 - marks.taught1);
-    if (QLineF(marks.taught1, marks.taught2).length() >= kRotationFiducialDistance) {
+    if (marks.tellsTurn()) {
         ProjectState& project = context.project;
         project.FiducialRotation = marks.rotation();
         project.FiducialRotationCentreX = marks.taught1.x();
@@ -146,6 +147,31 @@ FiducialLook LookAtFiducial(ProgramContext& context, int fiducial, int captures,
                                            at.value_or(taughtPosition(context.project, fiducial)));
     context.vision.ImageReference.reset();
     return result;
+}
+
+void NoteFiducialSighting(ProgramContext& context, int fiducial) {
+    ProjectState& project = context.project;
+    const QPointF taught = taughtPosition(project, fiducial);
+    const QPointF found = taught + foundOffset(context.vision);
+    auto& sightings = project.FiducialSightings;
+    sightings[fiducial == 2 ? 1 : 0] = {project.CurrentPanelBoard, taught.x(), taught.y(),
+                                        found.x(), found.y()};
+    const auto current = [&](const FiducialSighting& sighting, int mark) {
+        return sighting.board == project.CurrentPanelBoard &&
+               QPointF(sighting.taughtX, sighting.taughtY) == taughtPosition(project, mark);
+    };
+    if (!project.DualFiducial || !current(sightings[0], 1) || !current(sightings[1], 2)) {
+        return;
+    }
+    const FiducialPair marks{taughtPosition(project, 1),
+                             taughtPosition(project, 2),
+                             {sightings[0].foundX, sightings[0].foundY},
+                             {sightings[1].foundX, sightings[1].foundY}};
+    if (!marks.distanceRight()) {
+        context.vision.VisionResultText += QString("  ") + kDistanceWrong;
+    } else if (marks.tellsTurn()) {
+        context.vision.VisionResultText += "  " + BoardRotationText(marks.rotation());
+    }
 }
 
 bool TestFiducials(ProgramContext& context) {

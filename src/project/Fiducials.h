@@ -42,6 +42,12 @@ enum class FiducialLook { Found, SnapMissing, MoveFailed, CameraFailed, NotFound
 FiducialLook LookAtFiducial(ProgramContext& context, int fiducial, int captures,
                             std::optional<QPointF> at = std::nullopt);
 
+// The fiducial window's Test found mark `fiducial` (1 or 2) where VisionCentreX/Y say: notes
+// where, and once both marks have been found on the current board where they are taught now
+// (with "DUAL FIDUCIAL" on), adds what they tell to the result line: the board's turn ("Board
+// rotation 0.37 Deg") when they lie 20 mm apart or more, or "FIDUCIAL DISTANCE WRONG".
+void NoteFiducialSighting(ProgramContext& context, int fiducial);
+
 // The fiducial test of a run: clears the correction, then (when the project checks its
 // fiducials) measures fiducial 1, and fiducial 2 for a dual check, and sets the correction. A
 // mark found further than two thirds of the search's reach from where it was taught is looked

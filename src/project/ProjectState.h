@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <array>
 
 // The member defaults of these records are also the values the project and feeder files
 // give a missing or unreadable key.
@@ -44,6 +45,18 @@ struct FeederRec {
     bool Use_Vision = true;
 
     bool operator==(const FeederRec&) const = default;
+};
+
+// Where the fiducial window's Test found a mark (board-relative mm), on which board, and where
+// the mark was taught then: a sighting counts while the board and the taught place still hold.
+struct FiducialSighting {
+    int board = 0;  // 0: none
+    double taughtX = 0;
+    double taughtY = 0;
+    double foundX = 0;
+    double foundY = 0;
+
+    bool operator==(const FiducialSighting&) const = default;
 };
 
 // The open project: board and panel geometry, fiducials, part list and feeder list.
@@ -93,6 +106,7 @@ struct ProjectState {
     double FiducialRotation = 0;
     double FiducialRotationCentreX = 0;
     double FiducialRotationCentreY = 0;
+    std::array<FiducialSighting, 2> FiducialSightings;  // marks 1 and 2
 
     int PartCount() const { return static_cast<int>(Parts.size()); }
     int FeederCount() const { return static_cast<int>(Feeders.size()); }

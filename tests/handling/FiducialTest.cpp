@@ -4,6 +4,7 @@
 
 #include "PlacingFixture.h"
 #include "project/BoardTransform.h"
+#include "project/FiducialSettings.h"
 #include "project/Fiducials.h"
 
 namespace {
@@ -169,6 +170,29 @@ TEST_F(FiducialTest, DualMarksGiveFiducialOnesShiftAndTheBoardsTurn) {
     EXPECT_NEAR(project.FiducialOffsetY, -2 * kMmPerPixel, 1e-9);
     EXPECT_EQ(project.FiducialRotation, 0);
     EXPECT_FALSE(context.vision.VisionResultText.contains("Board rotation"));
+}
+
+// The window's Test of one mark, then of the other: the result line shows the board's turn, or
+// that the marks lie at a wrong distance; a mark taught anew since its test counts no more.
+TEST_F(FiducialTest, WindowTestsOfBothMarksShowTheBoardsTurn) {
+    context.project.DualFiducial = true;
+    mark1 = {6, 2};
+    mark2 = {10, -2};
+    ASSERT_TRUE(TestFiducial(context, 1));
+    EXPECT_FALSE(context.vision.VisionResultText.contains("Board rotation"));
+    ASSERT_TRUE(TestFiducial(context, 2));
+    EXPECT_TRUE(context.vision.VisionResultText.endsWith("mm  Board rotation 0.09 Deg"))
+        << context.vision.VisionResultText.toStdString();
+    EXPECT_EQ(context.project.FiducialRotation, 0);  // a test shows, it corrects nothing
+
+    mark2 = {0, -7};
+    ASSERT_TRUE(TestFiducial(context, 2));
+    EXPECT_TRUE(context.vision.VisionResultText.endsWith("mm  FIDUCIAL DISTANCE WRONG"));
+
+    context.project.Fiducial1X = 5.5;
+    ASSERT_TRUE(TestFiducial(context, 2));
+    EXPECT_FALSE(context.vision.VisionResultText.contains("  Board rotation"));
+    EXPECT_FALSE(context.vision.VisionResultText.contains("  FIDUCIAL"));
 }
 
 // A mark found 0.35 mm off the taught distance is not the mark that was taught: the check
