@@ -62,6 +62,15 @@ protected:
 
     Json drops() const { return Json::parse(sim.dropRecord())["drops"]; }
 
+    // A board 1 mm off, home switches 0.5 mm off, parts picked up to 0.3 mm and 5 degrees off
+    // the nozzle.
+    static void addUsualErrors(HeadlessRunOptions& options, unsigned long long seed) {
+        options.boardOffset = {1, -1};
+        options.homeError = {0.5, -0.5};
+        options.pickJitter = {0.3, 5};
+        options.seed = seed;
+    }
+
     // A copy of the demo project away from the demo's own machine settings and snaps: it runs
     // with the user's. Gives the project file.
     QString copyDemoProject() const {
@@ -114,10 +123,7 @@ TEST_F(HeadlessRunTest, BoardRunPutsEveryPartOnItsPadInOrderWithinATenthOfAMilli
             options.userSettingsFile = demoSettingsWithNozzleAt(-30, 5);
             options.worldFile = worldFile([](Json& world) { world["nozzle_offset"] = {-30, 5}; });
         }
-        options.boardOffset = {1, -1};
-        options.homeError = {0.5, -0.5};
-        options.pickJitter = {0.3, 5};
-        options.seed = 7;
+        addUsualErrors(options, 7);
         const HeadlessRunReport report = run(options);
         EXPECT_TRUE(report.finished) << report.reason.toStdString();
         ASSERT_EQ(report.parts.size(), 21);
@@ -169,10 +175,7 @@ TEST_F(HeadlessRunTest, FailingPartIsDiscardedIntoItsTrayAndStopsTheRunOnIt) {
 TEST_F(HeadlessRunTest, TurnedBoardIsMeasuredAndPlacedTurned) {
     HeadlessRunOptions options = demoRun(RunKind::Board);
     options.boardRotation = 0.5;
-    options.boardOffset = {1, -1};
-    options.homeError = {0.5, -0.5};
-    options.pickJitter = {0.3, 5};
-    options.seed = 11;
+    addUsualErrors(options, 11);
     const HeadlessRunReport report = run(options);
     EXPECT_TRUE(report.finished) << report.reason.toStdString();
     ASSERT_EQ(report.boards.size(), 1);

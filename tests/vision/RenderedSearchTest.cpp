@@ -4,43 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QSettings>
 #include <cmath>
 
-#include "../sim/WorldTestSupport.h"
 #include "WorldDriver.h"
-#include "project/ProjectFile.h"
-#include "settings/MachineSettingsStore.h"
-#include "support/ScriptedOperatorPort.h"
-#include "vision/VisualCorrelation.h"
+#include "sim/RenderedSearch.h"
+#include "support/DemoFiles.h"
 
 using namespace motrix_sim;
 
 namespace {
 
-const QString kDemo = QString(CORVANE_SOURCE_DIR) + "/demo";
 constexpr int kEnlargeMM = 6;
-
-ImagePtr loadSnap(const QString& path) {
-    const QImage picture(path);
-    return picture.isNull() ? nullptr : pictureToImage(picture);
-}
-
-ImagePtr imageOf(const world_test::Frame& frame) {
-    ImagePtr image = createImage(frame.width, frame.height);
-    std::copy(frame.pixels.begin(), frame.pixels.end(), image->Bits.begin());
-    return image;
-}
-
-// The program's searches, refined, with the default machine settings (the built-in world's).
-struct Search {
-    VisionState state;
-    MachineSettings settings;
-    ScriptedOperatorPort port;
-
-    VisionContext context() { return {state, settings, port}; }
-};
 
 // A trial: the nozzle's offset from the up camera's axis (mm) and the part's turn beyond its
 // placing angle (degrees), both between the whole pixels (0.05 mm) and steps (2.3 to 3.7
@@ -59,11 +33,7 @@ struct Tolerance {
 
 class RenderedSearchTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(LoadProject(project, settings, kDemo + "/Demo Panel/", "Demo Panel"));
-        QSettings store(kDemo + "/Machine Settings/Corvane 2.ini", QSettings::IniFormat);
-        LoadMachineSettings(store, settings);
-    }
+    void SetUp() override { ASSERT_TRUE(LoadDemo(project, settings)); }
 
     // Each feeder's part picked with `jitterMm` of pick error, held as each trial says at
     // placing angles 0 and 90: the angle search measures its turn and its place, and, the part
@@ -99,9 +69,8 @@ protected:
         const HeldPart& part = *world.state().held();
         const double turn = part.angleAt(held.a) - part.angleAt(base + partAngle);
 
-        Search search;
-        search.state.ImageReference =
-            loadSnap(kDemo + "/System Settings/" + record.SnapName + ".Bmp");
+        Searcher search;
+        search.state.ImageReference = LoadDemoSnap("System Settings/" + record.SnapName + ".Bmp");
         search.state.ImageUplooking = imageOf(world_test::render(world, kUpCamera, held));
         ASSERT_TRUE(AngularVisualCorrelation(search.context(), partAngle, kEnlargeMM)) << name;
         EXPECT_NEAR(search.state.VisionAngle, turn, tolerance.degrees) << name;
@@ -150,8 +119,8 @@ TEST_F(RenderedSearchTest, MarksAreFoundToAFractionOfAPixel) {
     };
     for (const Case& c : cases) {
         for (const Vec2 off : {Vec2{0.0131, -0.0377}, Vec2{-0.4419, 0.2866}}) {
-            Search search;
-            search.state.ImageReference = loadSnap(kDemo + "/" + c.snap);
+            Searcher search;
+            search.state.ImageReference = LoadDemoSnap(c.snap);
             const Vec2 head = c.at + off;
             search.state.ImageDownlooking = imageOf(world_test::render(
                 world, kDownCamera, world.poseFromMachine(head.x, head.y, 0, 0)));
