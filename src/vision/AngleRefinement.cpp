@@ -4,7 +4,6 @@
 #include <cmath>
 #include <numbers>
 #include <utility>
-#include <vector>
 
 #include "vision/FilterRotation.h"
 #include "vision/GreyCorrelation.h"
