@@ -39,16 +39,18 @@ protected:
     // placing angles 0 and 90: the angle search measures its turn and its place, and, the part
     // turned straight as the pick turns it, the position search its place again.
     void expectEveryPartKindMeasured(double jitterMm, Tolerance tolerance) const {
+        std::uint64_t seed = 0;
         for (int i = 0; i < project.FeederCount(); ++i) {
             const FeederRec& feeder = project.Feeders[i];
             for (const double partAngle : {0.0, 90.0}) {
                 for (const Trial& trial : kTrials) {
+                    ++seed;
                     const std::string name = feeder.Description.toStdString() + " at " +
                                              std::to_string(partAngle) + " turned " +
                                              std::to_string(trial.turn);
                     World world = defaultWorld();
                     world.errors.pickJitterMm = jitterMm;
-                    world.seed = static_cast<std::uint64_t>(100 * i + 10 * trial.turn + partAngle);
+                    world.seed = seed;
                     expectPartMeasured(world, i, partAngle, trial, tolerance, name);
                 }
             }
