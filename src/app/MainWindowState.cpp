@@ -115,3 +115,36 @@ QStringList ProjectOnlyControls() {
     return {"CheckBoxMetric",        "GroupBoxPlaceControls", "ButtonFeeders",  "ButtonFiducials",
             "GroupBoxPanelSettings", "GroupBoxPartDetails",   "ListBoxPartList"};
 }
+
+QString FixWindowOpener(FixWindow window) {
+    switch (window) {
+        case FixWindow::HomeSettings:
+        case FixWindow::NozzleOffset:
+        case FixWindow::NozzleChanger:
+            return "Settings1";
+        case FixWindow::Feeders:
+            return "ButtonFeeders";
+        case FixWindow::FiducialSettings:
+            return "ButtonFiducials";
+        case FixWindow::PanelSettings:
+            return "GroupBoxPanelSettings";
+        case FixWindow::MainWindow:
+        case FixWindow::None:
+            break;
+    }
+    return {};
+}
+
+bool FixWindowAvailable(const ProgramContext& context, FixWindow window) {
+    if (window == FixWindow::None) {
+        return false;
+    }
+    const QString opener = FixWindowOpener(window);
+    bool enabled = true;
+    for (const auto& [name, state] : EnabledStates(context)) {
+        if (name == opener) {
+            enabled = state;  // the last entry of a name wins, as on the window
+        }
+    }
+    return enabled;
+}

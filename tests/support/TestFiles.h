@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -14,4 +15,16 @@ inline QString writeFile(const QTemporaryDir& folder, const QString& name,
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     return path;
+}
+
+// The repository's demo: "Demo Panel/", "Machine Settings/", "System Settings/".
+inline const QString kDemoFolder = QStringLiteral(CORVANE_SOURCE_DIR "/demo/");
+
+// Copies every file of `from` into `to`, which is created.
+inline void copyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList(QDir::Files)) {
+        EXPECT_TRUE(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)))
+            << name.toStdString();
+    }
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "PolicyOperatorPort.h"
+#include "RunSources.h"
 #include "SimulatorSession.h"
 #include "app/MachineControl.h"
 #include "context/ProgramContext.h"
@@ -25,9 +26,6 @@
 #include "vision/SimCameraProvider.h"
 
 namespace {
-
-const char* const kOwnSystemFolder = "System Settings";
-const char* const kOwnMachineSettings = "Machine Settings/Corvane 2.ini";
 
 // The simulator's two cameras as the machine sequences capture them: each frame rendered
 // when it is asked for, showing the machine as it is then.
@@ -61,6 +59,9 @@ private:
 // save the project.
 void copyFiles(const QString& from, const QString& to) {
     QDir().mkpath(to);
+    if (from.isEmpty()) {
+        return;  // no folder (QDir would take the working folder for it)
+    }
     for (const QFileInfo& file : QDir(from).entryInfoList(QDir::Files)) {
         const QString copy = QDir(to).filePath(file.fileName());
         QFile::copy(file.absoluteFilePath(), copy);
@@ -112,21 +113,18 @@ QString scratchFolder() {
 class Workspace {
 public:
     bool prepare(const HeadlessRunOptions& options, ProgramContext& context, QString* error) {
-        const QFileInfo project(options.projectFile);
-        if (!project.isFile() || !disk_.isValid()) {
+        const std::optional<RunSources> sources =
+            FindRunSources(options.projectFile, options.userSettingsFile, options.userSystemFolder);
+        if (!sources || !disk_.isValid()) {
             *error = "no project file " + options.projectFile;
             return false;
         }
-        const QDir around = project.absoluteDir().filePath("..");
-        const QString name = project.completeBaseName();
+        const QString name = sources->projectName;
         context.ProjectsRoot = disk_.filePath("Corvane Projects") + "/";
         context.SystemSettingsFolder = disk_.filePath("Corvane System Settings") + "/";
-        copyFiles(project.absolutePath(), context.ProjectsRoot + name);
-        copyFiles(around.exists(kOwnSystemFolder) ? around.filePath(kOwnSystemFolder)
-                                                  : options.userSystemFolder,
-                  context.SystemSettingsFolder);
-        loadMachineSettings(around.filePath(kOwnMachineSettings), options.userSettingsFile,
-                            context.settings);
+        copyFiles(sources->projectFolder, context.ProjectsRoot + name);
+        copyFiles(sources->systemSettingsFolder, context.SystemSettingsFolder);
+        LoadRunMachineSettings(*sources, context.settings);
         const QString store = disk_.filePath("Corvane 2.ini");
         context.openSettingsStore = [store] { return OpenMachineSettingsStoreAt(store); };
         SaveMachineSettings(context);
@@ -141,20 +139,6 @@ public:
     }
 
 private:
-    static void loadMachineSettings(const QString& own, const QString& user,
-                                    MachineSettings& settings) {
-        for (const QString& file : {own, user}) {
-            if (file.isEmpty() || !QFileInfo(file).isFile()) {
-                continue;
-            }
-            const auto store = OpenMachineSettingsStoreAt(file);
-            if (!store->allKeys().isEmpty()) {
-                LoadMachineSettings(*store, settings);
-                return;
-            }
-        }
-    }
-
     QTemporaryDir disk_{scratchFolder() + "/corvane-run-XXXXXX"};
 };
 
