@@ -43,12 +43,13 @@ FiducialLook searchMark(ProgramContext& context, int fiducial, int captures, QPo
     return FiducialLook::NotFound;
 }
 
-// Where fiducial `fiducial` was taught and, `offset` from there, found (board-relative mm).
+// Where fiducial `fiducial` was taught (board-relative mm).
 QPointF taughtPosition(ProjectState& project, int fiducial) {
     const FiducialFields mark = FiducialFieldsOf(project, fiducial);
     return {mark.x, mark.y};
 }
 
+// How far from where the camera looked the last search found the mark (mm).
 QPointF foundOffset(const VisionState& vision) {
     return {vision.VisionCentreX, vision.VisionCentreY};
 }
