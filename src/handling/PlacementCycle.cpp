@@ -92,7 +92,7 @@ void waitWhilePaused(ProgramContext& context) {
 }
 
 // How the attempts at the current part ended.
-enum class PartOutcome { Placed, RunEnded, RetryLimit, SnapMissing };
+enum class PartOutcome { Placed, RunEnded, RetryLimit, SnapMissing, FiducialsRefused };
 
 // Attempts the current part up to "Pick Retry Count" times (at least once). A feeder snap
 // that cannot be read ends the attempts at once: the pick has named it, and no retry finds it.
@@ -118,6 +118,17 @@ PartOutcome placeWithRetries(ProgramContext& context) {
         return PartOutcome::Placed;
     }
     return runActive(context) ? PartOutcome::RetryLimit : PartOutcome::RunEnded;
+}
+
+// Every board of a panel lies on the table its own way: a panel run checks the fiducials of each
+// board it comes to and places the board with its own correction. False when they failed and
+// the operator did not run on.
+bool boardChecked(ProgramContext& context, int& checkedBoard) {
+    if (context.project.CurrentPanelBoard == checkedBoard) {
+        return true;
+    }
+    checkedBoard = context.project.CurrentPanelBoard;
+    return fiducialsAccepted(context);
 }
 
 void reportRetryLimit(ProgramContext& context) {
@@ -209,13 +220,16 @@ void AutomaticCycle(ProgramContext& context) {
     context.cycle.PartOnNozzle = false;
     RefreshStatusAndButtons(context);
     if (fiducialsAccepted(context)) {
+        int checkedBoard = context.project.CurrentPanelBoard;
         PartOutcome outcome = PartOutcome::Placed;
         while (outcome == PartOutcome::Placed && runActive(context)) {
-            outcome = placeWithRetries(context);
+            outcome = boardChecked(context, checkedBoard) ? placeWithRetries(context)
+                                                          : PartOutcome::FiducialsRefused;
         }
         if (outcome == PartOutcome::RetryLimit) {
             reportRetryLimit(context);
-        } else if (outcome != PartOutcome::SnapMissing && Usable(context)) {
+        } else if (outcome != PartOutcome::SnapMissing &&
+                   outcome != PartOutcome::FiducialsRefused && Usable(context)) {
             context.port.speak("Automatic Placement Cycle Finished");
         }
     }

@@ -50,8 +50,7 @@ bool EditFiducialPosition(ProgramContext& context, int fiducial, FiducialAxis ax
     }
     FiducialFields fields = FiducialFieldsOf(project, fiducial);
     (axis == FiducialAxis::X ? fields.x : axis == FiducialAxis::Y ? fields.y : fields.z) = value;
-    project.FiducialOffsetX = 0;
-    project.FiducialOffsetY = 0;
+    ClearFiducialCorrection(project);
     return true;
 }
 
@@ -85,8 +84,7 @@ bool GoToFiducial(ProgramContext& context, int fiducial) {
 
 bool TestFiducial(ProgramContext& context, int fiducial) {
     ProjectState& project = context.project;
-    project.FiducialOffsetX = 0;
-    project.FiducialOffsetY = 0;
+    ClearFiducialCorrection(project);
     context.SelectedCamera = 0;
     context.port.updateButtons();
     RecomputeBoardOrigin(project);
@@ -108,6 +106,7 @@ bool TestFiducial(ProgramContext& context, int fiducial) {
             showTestFailure(context, false, "FIDUCAL " + number + " TEST FAILED!");
             break;
         case FiducialLook::Found: {
+            NoteFiducialSighting(context, fiducial);
             FiducialFields fields = FiducialFieldsOf(project, fiducial);
             centred = MoveBoardRelative(context, fields.x + context.vision.VisionCentreX,
                                         fields.y + context.vision.VisionCentreY, fields.z, 0,
@@ -137,8 +136,7 @@ bool ChooseFiducialSnap(ProgramContext& context, int fiducial) {
     }
     snapName = name;
     if (choice == SnapChoice::Copied) {
-        project.FiducialOffsetX = 0;
-        project.FiducialOffsetY = 0;
+        ClearFiducialCorrection(project);
     }
     return true;
 }

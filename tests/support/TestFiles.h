@@ -17,6 +17,12 @@ inline QString writeFile(const QTemporaryDir& folder, const QString& name,
     return path;
 }
 
+// The bytes of the file at `path`; empty when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The repository's demo: "Demo Panel/", "Machine Settings/", "System Settings/".
 inline const QString kDemoFolder = QStringLiteral(CORVANE_SOURCE_DIR "/demo/");
 
