@@ -334,10 +334,27 @@ std::uint8_t LinuxCncController::getPosition(Steps& counters) {
     return kStatusMotionComplete;
 }
 
-std::uint8_t LinuxCncController::startMove(const Position& from, const Position& to, double steps,
-                                           std::int32_t speed) {
+std::uint8_t LinuxCncController::admitMotion(const std::optional<MachineStatus>& status,
+                                             int axisMask, std::int32_t speed) const {
+    if (status && status->on && (speed <= 0 || !validAxisMask(axisMask))) {
+        return kStatusRefused;
+    }
+    return admit(status);
+}
+
+std::uint8_t LinuxCncController::moveAxes(const MachineStatus& status, int axisMask,
+                                          const Position& destination, std::int32_t speed) {
+    Position to = status.commanded;
+    double steps = 0;  // the longest axis travel
+    for (std::size_t axis = 0; axis < to.size(); ++axis) {
+        if (axisSelected(axisMask, static_cast<int>(axis))) {
+            to[axis] = destination[axis];
+            steps = std::max(
+                steps, std::abs(to[axis] - status.commanded[axis]) * setUp_.stepsPerUnit[axis]);
+        }
+    }
     if (steps < 0.5) {
-        target_ = from;  // nothing to travel
+        target_ = status.commanded;  // nothing to travel
         return kStatusAccepted;
     }
     // Inverse time: F is the number of such moves a minute.
@@ -362,32 +379,20 @@ std::uint8_t LinuxCncController::startMove(const Position& from, const Position&
 std::uint8_t LinuxCncController::move(const Steps& target, int axisMask, std::int32_t speed) {
     std::lock_guard lock(mutex_);
     const std::optional<MachineStatus> status = poll();
-    if (status && status->on && (speed <= 0 || !validAxisMask(axisMask))) {
-        return kStatusRefused;
-    }
-    if (const std::uint8_t refused = admit(status)) {
+    if (const std::uint8_t refused = admitMotion(status, axisMask, speed)) {
         return refused;
     }
-    Position to = status->commanded;
-    double steps = 0;
-    for (int axis = 0; axis < 4; ++axis) {
-        if (axisSelected(axisMask, axis)) {
-            const auto index = static_cast<std::size_t>(axis);
-            to[index] = (target[index] + zero_[index]) / setUp_.stepsPerUnit[index];
-            steps = std::max(
-                steps, std::abs(to[index] - status->commanded[index]) * setUp_.stepsPerUnit[index]);
-        }
+    Position destination{};
+    for (std::size_t axis = 0; axis < destination.size(); ++axis) {
+        destination[axis] = (target[axis] + zero_[axis]) / setUp_.stepsPerUnit[axis];
     }
-    return startMove(status->commanded, to, steps, speed);
+    return moveAxes(*status, axisMask, destination, speed);
 }
 
 std::uint8_t LinuxCncController::home(int axisMask, std::int32_t speed) {
     std::lock_guard lock(mutex_);
     const std::optional<MachineStatus> status = poll();
-    if (status && status->on && (speed <= 0 || !validAxisMask(axisMask))) {
-        return kStatusRefused;
-    }
-    if (const std::uint8_t refused = admit(status)) {
+    if (const std::uint8_t refused = admitMotion(status, axisMask, speed)) {
         return refused;
     }
     if (!status->homed) {
@@ -398,17 +403,7 @@ std::uint8_t LinuxCncController::home(int axisMask, std::int32_t speed) {
         target_.reset();
         return kStatusAccepted;
     }
-    Position to = status->commanded;
-    double steps = 0;
-    for (int axis = 0; axis < 4; ++axis) {
-        if (axisSelected(axisMask, axis)) {
-            const auto index = static_cast<std::size_t>(axis);
-            to[index] = 0;
-            steps =
-                std::max(steps, std::abs(status->commanded[index]) * setUp_.stepsPerUnit[index]);
-        }
-    }
-    return startMove(status->commanded, to, steps, speed);
+    return moveAxes(*status, axisMask, Position{}, speed);  // home is machine zero
 }
 
 std::uint8_t LinuxCncController::setPosition(const Steps& counters, int axisMask) {

@@ -110,13 +110,17 @@ private:
     std::optional<MachineStatus> pollCounters(Steps& counters);
     // The status of a command that needs the machine on and at rest; 0 when it may go.
     std::uint8_t admit(const std::optional<MachineStatus>& status) const;
+    // The same for a motion, refused as well at a speed or on axes it cannot run.
+    std::uint8_t admitMotion(const std::optional<MachineStatus>& status, int axisMask,
+                             std::int32_t speed) const;
     // Sends one "set" command; true when LinuxCNC took it. An MDI line counts as taken only when
     // LinuxCNC reports no error for it.
     bool command(const std::string& text);
     bool ensureMode(const std::string& mode);
-    // An MDI G1 from `from` to `to` in machine units, taking `steps` of travel at `speed`.
-    std::uint8_t startMove(const Position& from, const Position& to, double steps,
-                           std::int32_t speed);
+    // An MDI G1 of the masked axes to their place in `destination` (machine units), taking its
+    // longest axis travel in steps over `speed`.
+    std::uint8_t moveAxes(const MachineStatus& status, int axisMask, const Position& destination,
+                          std::int32_t speed);
     Steps countersOf(const Position& machine) const;
     motrix_sim::HeadPose pose() const;
     void refreshPositionForCamera();
