@@ -9,6 +9,7 @@
 
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
+#include "context/MachineSequence.h"
 #include "context/SettingsPersistence.h"
 #include "handling/RunControlsWidget.h"
 #include "handling/TFormConfirmNozzleSelection.h"
@@ -38,6 +39,9 @@
 #include "windowkit/JogPanelWidget.h"
 
 namespace {
+
+const QString kBusyClosingText =
+    "THE MACHINE IS STILL WORKING.\rSTOP IT OR LET IT FINISH BEFORE CLOSING THE PROGRAM!";
 
 QIcon emergencyStopIcon() {
     QPixmap picture(220, 220);
@@ -139,11 +143,11 @@ void TFormMain::addProjectPanels() {
     auto* parts = new PartDetailsWidget(context_, centralWidget());
     auto* board = new BoardControlsWidget(context_, centralWidget());
     auto* panel = new PanelControlsWidget(
-        context_, [this] { saveMachineSettings(); }, centralWidget());
+        context_, [this](QDialog& window) { runSettingsWindow(window, false); }, centralWidget());
     RunControlsWidget::Windows windows;
     windows.feeders = [this] { ButtonFeedersClick(); };
     windows.fiducials = [this] {
-        runSettingsWindow(*FormFiducialSettings);
+        runSettingsWindow(*FormFiducialSettings, false);  // fiducials are board-relative
         focusPartList();
     };
     windows.focusPartList = [this] { focusPartList(); };
@@ -169,12 +173,15 @@ void TFormMain::addJogPanel() {
 }
 
 void TFormMain::moveToFixedPosition(double x, double y, double z) {
-    context_.SelectedCamera = 1;
-    updateStatus();
-    updateButtons();
-    MoveHomeRelativeWithNozzleProtection(context_, x, y, z, 0, context_.settings.maxStepsPerSecond);
-    updateStatus();
-    updateButtons();
+    RunSequence(context_, [this, x, y, z] {
+        context_.SelectedCamera = 1;
+        updateStatus();
+        updateButtons();
+        MoveHomeRelativeWithNozzleProtection(context_, x, y, z, 0,
+                                             context_.settings.maxStepsPerSecond);
+        updateStatus();
+        updateButtons();
+    });
 }
 
 TFormMain::~TFormMain() = default;
@@ -291,7 +298,7 @@ void TFormMain::startUp() {
 void TFormMain::updateStatus() {
     ui_->LabelStatus->setText(StatusWord(context_));
     RecomputeBoardOrigin(context_.project);
-    const PositionReadout readout = ReadPosition(context_, settingsWindowsOpen_ > 0);
+    const PositionReadout readout = ReadPosition(context_, machineFrameWindowsOpen_ > 0);
     context_.DisplayMetric = readout.metric;
     QPalette palette = ui_->GroupBoxPosition->palette();
     palette.setColor(QPalette::Window, readout.frameColour);
@@ -317,6 +324,10 @@ void TFormMain::updateButtons() {
 }
 
 void TFormMain::applyEnabledStates() {
+    // A settings window keeps each control's own rule; as a whole it is off during a sequence.
+    for (QDialog* window : openWindows_) {
+        window->setEnabled(!SequenceRunning(context_));
+    }
     // Only the main window's own controls: settings windows carry controls of the same names.
     for (const auto& [name, enabled] : EnabledStates(context_)) {
         for (QObject* area :
@@ -357,15 +368,20 @@ void TFormMain::CheckBoxMetricClick(bool checked) {
     updateButtons();
 }
 
-void TFormMain::runSettingsWindow(QDialog& window) {
+void TFormMain::runSettingsWindow(QDialog& window, bool machineFrame) {
     QWidget* jog = centralWidget()->findChild<QWidget*>("GroupBoxJogControl");
     if (jog) {
         jog->hide();
     }
-    ++settingsWindowsOpen_;
+    machineFrameWindowsOpen_ += machineFrame ? 1 : 0;
+    openWindows_.push_back(&window);
+    window.installEventFilter(this);
     updateStatus();
     window.exec();
-    --settingsWindowsOpen_;
+    window.removeEventFilter(this);
+    window.setEnabled(true);
+    openWindows_.pop_back();
+    machineFrameWindowsOpen_ -= machineFrame ? 1 : 0;
     saveMachineSettings();
     if (jog) {
         jog->show();
@@ -374,7 +390,24 @@ void TFormMain::runSettingsWindow(QDialog& window) {
     updateButtons();
 }
 
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    // A settings window whose sequence runs stays open: closing it mid-sequence would switch
+    // its outputs off or restore the camera under the sequence.
+    if (event->type() == QEvent::Close && SequenceRunning(context_)) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // Closing switches the outputs off and closes the controller's library: never under a
+    // sequence, which would drop a carried part and command a closed library.
+    if (SequenceRunning(context_)) {
+        event->ignore();
+        showInformation(kBusyClosingText);
+        return;
+    }
     if (!MainWindowMayClose(context_)) {
         event->ignore();
         return;
@@ -393,8 +426,11 @@ void TFormMain::saveMachineSettings() {
     SaveMachineSettings(context_);
 }
 
-void TFormMain::processEvents() {
+void TFormMain::handlePendingMessages() {
     QCoreApplication::processEvents();
+    if (people_) {
+        people_->processEvents();  // a scripted person acts at the moments a real one could
+    }
 }
 
 void TFormMain::speak(const QString& text) {

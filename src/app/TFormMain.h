@@ -50,13 +50,14 @@ public:
     ProgramContext& context() { return context_; }
 
     // Shows a settings window modally with the main jog panel hidden, then saves the machine
-    // settings and refreshes.
-    void runSettingsWindow(QDialog& window);
+    // settings and refreshes. While it is open, the position read-out is home-relative when
+    // the window shows the machine frame, and the window is disabled as a whole (each control
+    // keeping its own rule) while a machine sequence runs, and cannot be closed then.
+    void runSettingsWindow(QDialog& window, bool machineFrame = true);
 
     // The start-up step, run by TimerStartup one second after the window is first shown.
     void startUp();
 
-    void processEvents() override;
     void speak(const QString& text) override;
     void updateStatus() override;
     void updateButtons() override;
@@ -71,8 +72,10 @@ public:
     void beep() override;
 
 protected:
+    void handlePendingMessages() override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void formShow();
@@ -114,6 +117,7 @@ private:
     LiveVideoWidget* LiveVideo;
     bool SystemStarted = false;
     bool shownOnce_ = false;
-    int settingsWindowsOpen_ = 0;
+    int machineFrameWindowsOpen_ = 0;
+    std::vector<QDialog*> openWindows_;     // the settings windows shown, the innermost last
     std::vector<MainWindowPanel*> panels_;  // the subsystems' groups, refreshed with the window
 };

@@ -6,6 +6,7 @@
 #include "context/WindowRefresh.h"
 #include "motion/HomeMarks.h"
 #include "motion/MoveOperations.h"
+#include "project/FeederList.h"
 #include "vision/Capture.h"
 
 namespace {
@@ -13,13 +14,18 @@ namespace {
 // Marks closer than this on an axis are too near to tell a rotation from noise.
 constexpr double kDualFiducialMinimumDistance = 25.0;
 
+// A held part rides at its feeder's place speed: faster, it could shift on the nozzle after its
+// offset was measured.
 bool moveOverMark(ProgramContext& context, const FiducialFields& mark) {
-    const int speed = context.settings.maxStepsPerSecond;
+    const MachineSettings& settings = context.settings;
     if (context.cycle.PartOnNozzle) {
+        const FeederRec* held = FeederAt(context.project, context.cycle.HeldFeeder);
+        const int speed = held ? PlaceSpeedOf(settings, *held) : settings.fastPlaceSpeed;
         return MoveBoardRelativeWithPartAndNozzleProtection(context, mark.x, mark.y, mark.z, 0,
                                                             speed);
     }
-    return MoveBoardRelativeWithNozzleProtection(context, mark.x, mark.y, mark.z, 0, speed);
+    return MoveBoardRelativeWithNozzleProtection(context, mark.x, mark.y, mark.z, 0,
+                                                 settings.maxStepsPerSecond);
 }
 
 FiducialLook searchMark(ProgramContext& context, int fiducial, int captures) {

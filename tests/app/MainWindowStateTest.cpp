@@ -143,8 +143,8 @@ TEST_F(MainWindowStateTest, NozzleLabelAndTitle) {
 class ReentrantPort : public ScriptedOperatorPort {
 public:
     ProgramContext* context = nullptr;
-    void processEvents() override {
-        ScriptedOperatorPort::processEvents();
+    void handlePendingMessages() override {
+        ScriptedOperatorPort::handlePendingMessages();
         if (context && !nested_) {
             nested_ = true;
             Delay(*context, 2.0);

@@ -79,11 +79,11 @@ void BudgetClock::sleep(double seconds) {
     }
 }
 
-void FaultPort::processEvents() {
+void FaultPort::handlePendingMessages() {
     if (eventRounds >= roundBudget) {
         throw SequenceHung("the sequence handled messages past its budget of rounds");
     }
-    ScriptedOperatorPort::processEvents();
+    ScriptedOperatorPort::handlePendingMessages();
 }
 
 QStringList FaultPort::dialogs() const {

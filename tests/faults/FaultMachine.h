@@ -38,7 +38,7 @@ class FaultPort : public ScriptedOperatorPort {
 public:
     int roundBudget = 1 << 30;
 
-    void processEvents() override;
+    void handlePendingMessages() override;
     // The error and information boxes and the questions shown so far.
     QStringList dialogs() const;
 };

@@ -1,5 +1,6 @@
 #include "PlacingFixture.h"
 #include "handling/Pick.h"
+#include "handling/Place.h"
 #include "handling/PlacementCycle.h"
 
 namespace {
@@ -204,15 +205,16 @@ TEST_F(CycleTest, EmergencyStopDuringAMoveEndsTheRunWithOutputsOffAndPartsIntact
 
 TEST_F(CycleTest, HeldPartIsReusedOnlyForThePartItWasPickedFor) {
     ProjectState& project = context.project;
-    ASSERT_TRUE(PickPart(context, 1, 0));  // R1's feeder and angle
+    ASSERT_TRUE(PickListedPart(context, 1));
     EXPECT_TRUE(HeldPartFits(context, 1));
-    EXPECT_FALSE(HeldPartFits(context, 3));  // same feeder, another angle
+    EXPECT_FALSE(HeldPartFits(context, 3));  // same feeder, another part
     EXPECT_FALSE(HeldPartFits(context, 2));
     sim.clearLog();
     ASSERT_TRUE(PlaceNextPart(context));
     EXPECT_FALSE(movedTo(homeSteps(50, 300, 5, 0)));  // no second pick
-    ASSERT_TRUE(PickPart(context, 1, 0));
-    project.CurrentPart = 2;  // C1 needs feeder 2: the held R1 goes to tray 3 first
+    ASSERT_TRUE(PickPart(context, 1, 0));             // R1's feeder and angle, for no part (a test)
+    EXPECT_FALSE(HeldPartFits(context, 1));
+    project.CurrentPart = 2;  // C1 needs feeder 2: the held part goes to tray 3 first
     sim.clearLog();
     ASSERT_TRUE(PlaceNextPart(context));
     const auto tray3 = homeSteps(context.settings.rejectTrayX[2], 20, 0, 0);
