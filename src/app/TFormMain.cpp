@@ -328,26 +328,40 @@ void TFormMain::applyEnabledStates() {
     for (QDialog* window : openWindows_) {
         window->setEnabled(!SequenceRunning(context_));
     }
-    // Only the main window's own controls: settings windows carry controls of the same names.
     for (const auto& [name, enabled] : EnabledStates(context_)) {
-        for (QObject* area :
-             {static_cast<QObject*>(centralWidget()), static_cast<QObject*>(menuBar())}) {
-            if (QObject* control = area->findChild<QObject*>(name)) {
-                setControlEnabled(control, enabled);
-            }
-        }
-        if (QAction* action = findChild<QAction*>(name, Qt::FindDirectChildrenOnly)) {
-            action->setEnabled(enabled);
+        for (QObject* control : controlsNamed(name)) {
+            setControlEnabled(control, enabled);
         }
     }
 }
 
 void TFormMain::applyProjectVisibility() {
     for (const QString& name : ProjectOnlyControls()) {
-        if (QWidget* control = centralWidget()->findChild<QWidget*>(name)) {
-            control->setVisible(context_.project.ProjectOpen);
+        for (QObject* control : controlsNamed(name)) {
+            if (auto* widget = qobject_cast<QWidget*>(control)) {
+                widget->setVisible(context_.project.ProjectOpen);
+            }
         }
     }
+}
+
+const std::vector<QObject*>& TFormMain::controlsNamed(const QString& name) {
+    // Looked up once: the refresh runs after every move.
+    auto [found, added] = controlsByName_.try_emplace(name);
+    if (added) {
+        // Only the main window's own controls: settings windows carry controls of the same
+        // names.
+        for (QObject* area :
+             {static_cast<QObject*>(centralWidget()), static_cast<QObject*>(menuBar())}) {
+            if (QObject* control = area->findChild<QObject*>(name)) {
+                found->second.push_back(control);
+            }
+        }
+        if (QAction* action = findChild<QAction*>(name, Qt::FindDirectChildrenOnly)) {
+            found->second.push_back(action);
+        }
+    }
+    return found->second;
 }
 
 void TFormMain::updatePartList() {

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QSettings>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -87,6 +88,8 @@ private:
     void moveToFixedPosition(double x, double y, double z);
     void applyEnabledStates();
     void applyProjectVisibility();
+    // The main window's own controls named `name` (a widget, a menu, an action).
+    const std::vector<QObject*>& controlsNamed(const QString& name);
     void saveMachineSettings();
     void CheckBoxMetricClick(bool checked);
     // "Feeders": the feeders window on the current part's feeder.
@@ -118,6 +121,8 @@ private:
     bool SystemStarted = false;
     bool shownOnce_ = false;
     int machineFrameWindowsOpen_ = 0;
-    std::vector<QDialog*> openWindows_;     // the settings windows shown, the innermost last
-    std::vector<MainWindowPanel*> panels_;  // the subsystems' groups, refreshed with the window
+    std::vector<QDialog*> openWindows_;  // the settings windows shown, the innermost last
+    std::vector<MainWindowPanel*> panels_;
+    std::map<QString, std::vector<QObject*>>
+        controlsByName_;  // the subsystems' groups, refreshed with the window
 };

@@ -90,7 +90,9 @@ bool takeFromFeeder(ProgramContext& context, const PickPlan& plan, double angle,
     Delay(context, settings.pickDelay);
     context.SelectedCamera = 1;
     context.port.updateStatus();
-    holdPart(context, plan, angle);
+    if (cnc.OutputState[OutputVacuum]) {  // else a stop during the wait let go of it
+        holdPart(context, plan, angle);
+    }
     if (!MoveHomeRelativeWithPart(context, plan.x, plan.y, plan.safeZ, 0, plan.placeSpeed)) {
         return stepFailed(context, "Failed to move up with part", speak);
     }

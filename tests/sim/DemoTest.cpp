@@ -7,7 +7,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <cstdlib>
 
@@ -57,8 +56,8 @@ class DemoProjectTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(LoadProject(project, settings, kDemo + "/Demo Panel/", "Demo Panel"));
-        QSettings store(kDemo + "/Machine Settings/Corvane 2.ini", QSettings::IniFormat);
-        LoadMachineSettings(store, settings);
+        LoadMachineSettings(*OpenMachineSettingsStoreAt(kDemo + "/Machine Settings/Corvane 2.ini"),
+                            settings);
     }
     // The machine position of a home-relative one (Home 1 is the home-relative origin).
     Vec2 machine(double x, double y) const {

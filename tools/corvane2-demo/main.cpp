@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QImage>
 #include <QSaveFile>
-#include <QSettings>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -245,8 +244,8 @@ private:
         }
         const QString path = root_.filePath(kSettingsFile);
         QFile::remove(path);
-        QSettings store(path, QSettings::IniFormat);
-        return SaveMachineSettings(store, settings) || fail("cannot write " + path);
+        return SaveMachineSettings(*OpenMachineSettingsStoreAt(path), settings) ||
+               fail("cannot write " + path);
     }
 
     QDir root_;
