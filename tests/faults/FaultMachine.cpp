@@ -37,13 +37,6 @@ constexpr int kHandlingOutputs = 8 | 16 | 32 | 64;  // actuator, vacuum, blow, d
 
 }  // namespace
 
-QString ScratchTemplate() {
-    const QFileInfo memory("/dev/shm");
-    const QString root =
-        memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath();
-    return root + "/corvane-faults-XXXXXX";
-}
-
 bool IsMotion(const SimCommand& command) {
     return command.name == "MotrixLinearMove" || command.name == "MotrixRapidMove" ||
            command.name == "MotrixHome" || command.name == "MotrixIndexMove" ||
@@ -143,8 +136,8 @@ void FaultMachine::installDemo() {
     RecomputeBoardOrigin(project);
 }
 
-void FaultMachine::powerUpAndHome() {
-    sim.configure("mode=instant");
+void FaultMachine::powerUpAndHome(const std::string& simulator) {
+    sim.configure(simulator);
     if (!cnc.InitialiseController()) {
         throw std::runtime_error("the simulated controller cannot be initialised");
     }

@@ -84,7 +84,8 @@ TEST_F(PlaceDiscardTest, APartPickedForAnotherPartIsDiscardedNotPlaced) {
 
 TEST_F(PlaceDiscardTest, ADiscardThatCannotReachItsTrayKeepsThePartAndSaysSo) {
     context.settings.rejectTrayX[2] = 900;  // tray 3 beyond the X travel
-    holdPartFor(1);
+    context.cycle.PartOnNozzle = true;
+    cnc.SetVacuumOutput(true);
     EXPECT_FALSE(DiscardPart(context, 1));
     EXPECT_TRUE(context.cycle.PartOnNozzle);
     EXPECT_TRUE(sim.outputOn(16));
