@@ -83,8 +83,8 @@ TEST_F(OneSequenceTest, WhileAPickWaitsOnlyTheStopIsLiveAndNothingElseStartsOrCh
              [this, &live] {
                  live = liveControls();
                  clickRow("Q1");
-                 for (const char* name : {"ButtonAddPart", "ButtonDeletePart", "ButtonPickPart",
-                                          "ButtonFeeders", "ButtonGotoCamera"}) {
+                 for (const char* name :
+                      {"ButtonAddPart", "ButtonDeletePart", "ButtonPickPart", "ButtonGotoCamera"}) {
                      QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton);
                  }
              });

@@ -54,7 +54,7 @@ private:
     std::vector<Action> actions();
     void addControls(QWidget& root, std::vector<Action>& found);
     void addMenus(std::vector<Action>& found);
-    void clickIn(QWidget& root, const QString& name);
+    bool clickIn(QWidget& root, const QString& name);
     void placeTheBoard();
 
     std::mt19937 random_;
@@ -138,20 +138,23 @@ void OperatorSession::clickAtRandom() {
     clicking_ = false;
 }
 
-void OperatorSession::clickIn(QWidget& root, const QString& name) {
+bool OperatorSession::clickIn(QWidget& root, const QString& name) {
     auto* button = root.findChild<QAbstractButton*>(name);
     if (!button || !button->isEnabled()) {
         ADD_FAILURE() << name.toStdString() << " is not there to click";
-        return;
+        return false;
     }
     button->click();
+    return true;
 }
 
 // The board's parts not placed by hand, by runs started again after a Stop.
 void OperatorSession::placeTheBoard() {
     for (int start = 0; start < kRunStarts && context->project.CurrentPanelBoard == 1; ++start) {
         person.answers = {OperatorPort::Answer::No};  // "CURRENT PART": go on where it stopped
-        clickIn(*window->centralWidget(), "ButtonStartBoard");
+        if (!clickIn(*window->centralWidget(), "ButtonStartBoard")) {
+            return;
+        }
     }
 }
 
