@@ -5,6 +5,10 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev qt6
             libgmock-dev libbenchmark-dev nlohmann-json3-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
+# Only `make package` needs these: the Debian package tools (dpkg-shlibdeps computes Depends and
+# needs `file`), the icon renderer and the validators of the desktop entry and the metadata.
+PACKAGE_PACKAGES := dpkg-dev file librsvg2-bin desktop-file-utils appstream
+
 SANITIZE_DIR := build-sanitize
 # The sanitizers' settings for the sanitized programs, their test listing and their runs.
 SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
@@ -17,7 +21,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev llvm
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps fuzz-deps configure build run test bench sanitize fuzz format clean
+.PHONY: deps fuzz-deps package-deps configure build run test bench sanitize fuzz package format clean
 
 # $(call install_missing,PACKAGES): installs those of the Debian packages that are missing.
 define install_missing
@@ -36,6 +40,9 @@ deps:
 
 fuzz-deps:
 	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
+
+package-deps:
+	$(call install_missing,$(PACKAGES) $(PACKAGE_PACKAGES))
 
 configure: deps
 	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -66,6 +73,13 @@ fuzz: fuzz-deps
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON
 	cmake --build $(FUZZ_DIR) --target fuzzers
 	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# The Debian package, build/package/corvane2_<version>_<arch>.deb. Configuring again finds the
+# packaging tools that package-deps may just have installed.
+package: package-deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD_DIR) --target package_files
+	cd $(BUILD_DIR) && cpack --config CPackConfig.cmake
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

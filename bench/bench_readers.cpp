@@ -14,6 +14,7 @@
 
 #include "WorldJson.h"
 #include "project/FeederFile.h"
+#include "project/PlaceFileFormats.h"
 #include "project/PlaceFileImport.h"
 #include "project/ProjectFile.h"
 #include "settings/MachineSettingsStore.h"
@@ -164,7 +165,7 @@ void BM_ImportPlaceFile(benchmark::State& state) {
     const qsizetype rows = text.count('\n') - 1;
     for (auto _ : state) {
         const auto lines = PlaceFile::ReadPlaceFile(file.path());
-        const PlaceFile::ParseResult result = PlaceFile::ParsePlaceLines(*lines);
+        const PlaceFile::PlaceFileReading result = PlaceFile::RecognisePlaceLines(*lines);
         if (!result.Succeeded() || result.Rows.size() != rows) {
             state.SkipWithError("the place file did not read");
             break;

@@ -1,7 +1,8 @@
 // The two correlation searches on an 800 x 600 frame (40 mm view width, 6 mm enlargement),
-// single-threaded unless the last argument says 2, beside the literal searches that define
-// them. Counters: peak memory of one search over the frame's size, and the fine searches run
-// (the background's early bests make all four the usual case).
+// single-threaded unless the threads argument says 2, refined as the program runs them or with
+// their literal answers (the last argument: 1 refined, 0 literal), beside the literal searches
+// written out that define them. Counters: peak memory of one search over the frame's size, and the
+// fine searches run (the background's early bests make all four the usual case).
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -78,7 +79,10 @@ struct Scene {
         test_images::pasteAtOffset(*frame, *state.ImageReference, 13, -7);
         (up ? state.ImageUplooking : state.ImageDownlooking) = std::move(frame);
     }
-    VisionContext context(int threads) { return {state, settings, port, nullptr, threads}; }
+    VisionContext context(int threads, bool refined) {
+        return {state,   settings, port,
+                nullptr, threads,  refined ? SearchPrecision::Refined : SearchPrecision::Literal};
+    }
 };
 
 int fineSearches(Scene& scene, int width, int height) {
@@ -109,9 +113,10 @@ void BM_VisualCorrelation(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     const int threads = static_cast<int>(state.range(2));
+    const bool refined = state.range(3) != 0;
     Scene scene(width, height, false);
     state.counters["fine_searches"] = fineSearches(scene, width, height);
-    measure(state, [&] { return VisualCorrelation(scene.context(threads), 0, 6, false); });
+    measure(state, [&] { return VisualCorrelation(scene.context(threads, refined), 0, 6, false); });
 }
 
 void BM_VisualCorrelationOracle(benchmark::State& state) {
@@ -127,8 +132,9 @@ void BM_VisualCorrelationOracle(benchmark::State& state) {
 
 void BM_AngularVisualCorrelation(benchmark::State& state) {
     const int threads = static_cast<int>(state.range(0));
+    const bool refined = state.range(1) != 0;
     Scene scene(100, 100, true);
-    measure(state, [&] { return AngularVisualCorrelation(scene.context(threads), 0, 6); });
+    measure(state, [&] { return AngularVisualCorrelation(scene.context(threads, refined), 0, 6); });
 }
 
 void BM_AngularVisualCorrelationOracle(benchmark::State& state) {
@@ -143,18 +149,25 @@ void BM_AngularVisualCorrelationOracle(benchmark::State& state) {
 
 }  // namespace
 
-// Arguments: reference width, height, threads.
+// Arguments: reference width, height, threads, refined.
 BENCHMARK(BM_VisualCorrelation)
-    ->Args({40, 40, 1})
-    ->Args({100, 100, 1})
-    ->Args({200, 150, 1})
-    ->Args({100, 100, 2})
-    ->Args({200, 150, 2})
+    ->Args({40, 40, 1, 1})
+    ->Args({100, 100, 1, 1})
+    ->Args({200, 150, 1, 1})
+    ->Args({100, 100, 2, 1})
+    ->Args({200, 150, 2, 1})
+    ->Args({100, 100, 1, 0})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VisualCorrelationOracle)
     ->Args({40, 40})
     ->Args({100, 100})
     ->Args({200, 150})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AngularVisualCorrelation)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+// Arguments: threads, refined.
+BENCHMARK(BM_AngularVisualCorrelation)
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AngularVisualCorrelationOracle)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QImage>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 #include <cstdlib>
 
@@ -121,7 +122,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              .arg(QString::fromUtf8(run.out.left(200)))
                              .arg(QString::fromUtf8(run.err.left(200)));
     FUZZ_CHECK(run.status >= 0 && run.status <= 2, "exit status 0, 1 or 2: " + seen);
-    if (run.status == 0) {
+    if (run.status == 0 && arguments == QStringList{"--version"}) {
+        FUZZ_CHECK(
+            run.out.startsWith("corvane2-cli ") && run.out.endsWith('\n') && run.err.isEmpty(),
+            "the version is one line: " + seen);
+        return 0;
+    }
+    // The machine check's 1 is its answer (something blocks a run), with its report.
+    const bool blockingReport =
+        run.status == 1 && arguments.value(0) == "check" &&
+        QJsonDocument::fromJson(run.out).object().value("blocking").toInt() > 0;
+    if (run.status == 0 || blockingReport) {
         // A command prints one JSON object, or nothing when its result is a file (render).
         QJsonParseError error;
         const QJsonDocument json = QJsonDocument::fromJson(run.out, &error);

@@ -21,7 +21,7 @@ fixtures() {
     case $1 in
     fuzz_project_file | fuzz_feeder_file) echo tests/project/model/golden ;;
     fuzz_settings_file) echo tests/settings/golden ;;
-    fuzz_place_file) echo tests/project/placefile/fixtures ;;
+    fuzz_place_file) echo tests/project/placefile/fixtures tests/project/placefile/fixtures/kicad ;;
     fuzz_world_file) echo sim/worlds ;;
     esac
 }

@@ -104,6 +104,7 @@ std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& contex
         {"ButtonDiscard", open && cycle.PartOnNozzle && !running && free},
         {"File1", !running && idle},
         {"Settings1", !running && idle},
+        {"Help1", idle},  // a window opened now would hold the sequence until it closed
         {"GroupBoxPanelSettings", open && idle},
         {"ButtonSetBoardHeight", !running && free},
         {"ButtonSetOrigin", !running && free},
@@ -124,4 +125,37 @@ std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& contex
 QStringList ProjectOnlyControls() {
     return {"CheckBoxMetric",  "GroupBoxPlaceControls", "GroupBoxRunControls", "ButtonFeeders",
             "ButtonFiducials", "GroupBoxPanelSettings", "GroupBoxPartDetails", "ListBoxPartList"};
+}
+
+QString FixWindowOpener(FixWindow window) {
+    switch (window) {
+        case FixWindow::HomeSettings:
+        case FixWindow::NozzleOffset:
+        case FixWindow::NozzleChanger:
+            return "Settings1";
+        case FixWindow::Feeders:
+            return "ButtonFeeders";
+        case FixWindow::FiducialSettings:
+            return "ButtonFiducials";
+        case FixWindow::PanelSettings:
+            return "GroupBoxPanelSettings";
+        case FixWindow::MainWindow:
+        case FixWindow::None:
+            break;
+    }
+    return {};
+}
+
+bool FixWindowAvailable(const ProgramContext& context, FixWindow window) {
+    if (window == FixWindow::None) {
+        return false;
+    }
+    const QString opener = FixWindowOpener(window);
+    bool enabled = true;
+    for (const auto& [name, state] : EnabledStates(context)) {
+        if (name == opener) {
+            enabled = state;  // the last entry of a name wins, as on the window
+        }
+    }
+    return enabled;
 }

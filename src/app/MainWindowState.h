@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "handling/MachineCheck.h"
+
 struct ProgramContext;
 
 // What the main window shows, computed from the program state so that the rules can be
@@ -35,3 +37,10 @@ std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& contex
 
 // Controls shown only while a project is open.
 QStringList ProjectOnlyControls();
+
+// The main-window control that opens the window mending a machine check problem ("Settings1"
+// for the settings windows, "ButtonFeeders", ...); empty for the main window itself.
+QString FixWindowOpener(FixWindow window);
+// Whether the machine check may open that window now: as its opener is enabled by the rules
+// above, the main window always, no window never.
+bool FixWindowAvailable(const ProgramContext& context, FixWindow window);

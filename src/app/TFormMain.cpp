@@ -9,11 +9,13 @@
 
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
+#include "app/TFormAbout.h"
 #include "context/MachineSequence.h"
 #include "context/SettingsPersistence.h"
 #include "handling/RunControlsWidget.h"
 #include "handling/TFormConfirmNozzleSelection.h"
 #include "handling/TFormFeeders.h"
+#include "handling/TFormMachineCheck.h"
 #include "handling/TFormNozzleChanger.h"
 #include "handling/TFormNozzleOffset.h"
 #include "handling/TFormRejectTray.h"
@@ -119,7 +121,9 @@ TFormMain::TFormMain(Clock& clock, std::shared_ptr<const MotrixApi> api,
     addJogPanel();
     addProjectPanels();
     addVisionWindows();
+    addMachineCheck();
     connectControls();
+    connectHelpMenu();
 }
 
 bool TFormMain::takeSnapName(bool saved, QString& name) const {
@@ -151,6 +155,7 @@ void TFormMain::addProjectPanels() {
         focusPartList();
     };
     windows.focusPartList = [this] { focusPartList(); };
+    windows.mayStart = [this](RunKind kind) { return mayStartRun(kind); };
     auto* run = new RunControlsWidget(context_, std::move(windows), centralWidget());
     for (QWidget* widget : {static_cast<QWidget*>(parts), static_cast<QWidget*>(board),
                             static_cast<QWidget*>(run), static_cast<QWidget*>(panel)}) {
@@ -187,13 +192,74 @@ void TFormMain::moveToFixedPosition(double x, double y, double z) {
 TFormMain::~TFormMain() = default;
 
 void TFormMain::ButtonFeedersClick() {
-    ProjectState& project = context_.project;
+    const ProjectState& project = context_.project;
     const bool partChosen = project.CurrentPart >= 1 && project.CurrentPart <= project.PartCount();
-    project.CurrentFeeder = partChosen ? project.Parts[project.CurrentPart - 1].Feeder : 0;
+    showFeeders(partChosen ? project.Parts[project.CurrentPart - 1].Feeder : 0);
+}
+
+void TFormMain::showFeeders(int feeder) {
+    context_.project.CurrentFeeder = feeder;
     runSettingsWindow(*FormFeeders);
     updatePartList();
     updateButtons();
     updateStatus();
+}
+
+void TFormMain::addMachineCheck() {
+    TFormMachineCheck::Fixes fixes;
+    fixes.open = [this](const CheckProblem& problem) { openMachineCheckFix(problem); };
+    fixes.available = [this](FixWindow window) { return FixWindowAvailable(context_, window); };
+    FormMachineCheck = new TFormMachineCheck(context_, std::move(fixes), this);
+    connect(ui_->MachineCheck1, &QAction::triggered, this, [this] {
+        FormMachineCheck->Execute(CheckedBoards::Panel);
+        updateStatus();
+        updateButtons();
+    });
+}
+
+void TFormMain::openMachineCheckFix(const CheckProblem& problem) {
+    switch (problem.window) {
+        case FixWindow::HomeSettings:
+            return runSettingsWindow(*FormHomeSettings);
+        case FixWindow::NozzleOffset:
+            return runSettingsWindow(*FormNozzleOffset);
+        case FixWindow::NozzleChanger:
+            return runSettingsWindow(*FormNozzleChanger);
+        case FixWindow::Feeders:
+            return showFeeders(problem.feeder);
+        case FixWindow::FiducialSettings:
+            return runSettingsWindow(*FormFiducialSettings);
+        case FixWindow::PanelSettings:
+            // As its own button opens it.
+            return centralWidget()->findChild<QPushButton*>("ButtonPanelSettings")->click();
+        case FixWindow::MainWindow:
+            if (problem.part > 0) {
+                context_.project.CurrentPart = problem.part;
+                updatePartList();
+            }
+            updateStatus();
+            updateButtons();
+            return focusPartList();
+        case FixWindow::None:
+            break;
+    }
+}
+
+bool TFormMain::mayStartRun(RunKind kind) {
+    const CheckedBoards boards =
+        kind == RunKind::Panel ? CheckedBoards::Panel : CheckedBoards::Current;
+    if (!AnyBlocking(CheckMachine(context_, boards))) {
+        return true;
+    }
+    FormMachineCheck->Execute(boards, kind == RunKind::Panel ? "Start Panel" : "Start Board");
+    return false;
+}
+
+void TFormMain::connectHelpMenu() {
+    connect(ui_->About1, &QAction::triggered, this, [this] {
+        TFormAbout about(this);
+        about.exec();
+    });
 }
 
 void TFormMain::focusPartList() {

@@ -10,6 +10,8 @@
 #include "app/TFormMainDialogs.h"
 #include "context/OperatorPort.h"
 #include "context/ProgramContext.h"
+#include "handling/MachineCheck.h"
+#include "handling/PlacementCycle.h"
 #include "windowkit/MainWindowPanel.h"
 
 namespace Ui {
@@ -26,6 +28,7 @@ class TFormFeeders;
 class TFormFiducialSettings;
 class TFormHomeSettings;
 class TFormImportPlaceFile;
+class TFormMachineCheck;
 class TFormNewProject;
 class TFormNozzleChanger;
 class TFormNozzleOffset;
@@ -94,6 +97,15 @@ private:
     void CheckBoxMetricClick(bool checked);
     // "Feeders": the feeders window on the current part's feeder.
     void ButtonFeedersClick();
+    // The feeders window on `feeder` (0: none).
+    void showFeeders(int feeder);
+    // Settings / Machine Check and Help / About.
+    void addMachineCheck();
+    void connectHelpMenu();
+    // The window that mends a machine check problem; the main window's own on its part.
+    void openMachineCheckFix(const CheckProblem& problem);
+    // Start Board / Start Panel: false, with the problems shown, when something blocks the run.
+    bool mayStartRun(RunKind kind);
     // After the snap window: its saved file's name, when it saved one.
     bool takeSnapName(bool saved, QString& name) const;
     void focusPartList();
@@ -117,6 +129,7 @@ private:
     TFormCreateSnap* FormCreateSnap;
     TFormVisionSettings* FormVisionSettings;
     TFormVisionTest* FormVisionTest;
+    TFormMachineCheck* FormMachineCheck;
     LiveVideoWidget* LiveVideo;
     bool SystemStarted = false;
     bool shownOnce_ = false;

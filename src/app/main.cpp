@@ -1,8 +1,13 @@
 // Corvane2: the control program of the pick-and-place machine.
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
+#include <cstdio>
+#include <string_view>
+
+#include "CorvaneVersion.h"
 
 #include "app/SingleInstance.h"
 #include "app/TFormMain.h"
@@ -10,7 +15,15 @@
 #include "settings/MachineSettingsStore.h"
 
 int main(int argc, char** argv) {
+    // Answered before the application object, which would need a display.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("Corvane2 %s\n", kCorvaneVersion);
+        return 0;
+    }
     QApplication application(argc, argv);
+    // The installed icon and desktop entry (build-tree runs have none and show no icon).
+    QApplication::setWindowIcon(QIcon::fromTheme(kCorvaneAppId));
+    QGuiApplication::setDesktopFileName(kCorvaneAppId);
     // Every number the program writes or reads uses "." whatever the desktop's region says.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 

@@ -8,6 +8,7 @@
 #include "handling/Pick.h"
 #include "handling/RejectTrays.h"
 #include "motion/MoveOperations.h"
+#include "project/BoardTransform.h"
 #include "project/FeederList.h"
 
 namespace {
@@ -24,11 +25,11 @@ PlaceTarget targetOf(const ProgramContext& context, const PartRec& part, const F
     const MachineSettings& settings = context.settings;
     const ProjectState& project = context.project;
     const CycleState& cycle = context.cycle;
-    return {part.X + settings.nozzleOffsetX + project.FiducialOffsetX * project.FiducialScaleX +
-                cycle.PickCorrectionX,
-            part.Y + settings.nozzleOffsetY + project.FiducialOffsetY * project.FiducialScaleY +
-                cycle.PickCorrectionY,
-            cycle.PickCorrectionA, project.BoardHeight - feeder.PartHeight + settings.placeZPush,
+    const PlacingPose pose =
+        PlacingPoseOf(project, {part.X, part.Y},
+                      {cycle.PickCorrectionX, cycle.PickCorrectionY, cycle.PickCorrectionA});
+    return {pose.x + settings.nozzleOffsetX, pose.y + settings.nozzleOffsetY, pose.a,
+            project.BoardHeight - feeder.PartHeight + settings.placeZPush,
             PlaceSpeedOf(settings, feeder)};
 }
 

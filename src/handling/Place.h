@@ -2,8 +2,9 @@
 
 struct ProgramContext;
 
-// Puts the held part down at part `part` (1-based) of the current board: its position plus
-// the nozzle offset, the fiducial correction (offset times factor) and the pick corrections,
+// Puts the held part down at part `part` (1-based) of the current board: its position moved by
+// the fiducial correction (offset times factor, and the board's turn, which turns the pick
+// corrections and adds to the angle too) plus the nozzle offset and the pick corrections,
 // lowered to the board height less the part's height plus "Place Z Push", then released and
 // blown off. Only a part picked for exactly this part (HeldPartFits) is placed; any other
 // held part is discarded and nothing is placed. True when the part is down at board height,

@@ -108,8 +108,17 @@ void waitWhilePaused(ProgramContext& context) {
 // How the attempts at the current part ended. The run goes on only after Placed; it speaks
 // its end only after Placed and RunEnded (stopped with attempts left), and tells the retry
 // limit only after RetryLimit. Whatever ended it otherwise has said so already: the missing
-// snap, a part that could not be discarded, or the attempts used up as Stop was pressed.
-enum class PartOutcome { Placed, RunEnded, RetryLimit, GaveUp, SnapMissing, PartStuck };
+// snap, a part that could not be discarded, the attempts used up as Stop was pressed, or a
+// board's fiducial question answered CANCEL.
+enum class PartOutcome {
+    Placed,
+    RunEnded,
+    RetryLimit,
+    GaveUp,
+    SnapMissing,
+    PartStuck,
+    FiducialsRefused
+};
 
 // Attempts the current part up to "Pick Retry Count" times (at least once). A feeder snap
 // that cannot be read ends the attempts at once: the pick has named it, and no retry finds it.
@@ -140,6 +149,17 @@ PartOutcome placeWithRetries(ProgramContext& context) {
         return PartOutcome::RetryLimit;
     }
     return attempts > 0 ? PartOutcome::RunEnded : PartOutcome::GaveUp;
+}
+
+// Every board of a panel lies on the table its own way: a panel run checks the fiducials of each
+// board it comes to and places the board with its own correction. False when they failed and
+// the operator did not run on.
+bool boardChecked(ProgramContext& context, int& checkedBoard) {
+    if (context.project.CurrentPanelBoard == checkedBoard) {
+        return true;
+    }
+    checkedBoard = context.project.CurrentPanelBoard;
+    return fiducialsAccepted(context);
 }
 
 void reportRetryLimit(ProgramContext& context) {
@@ -230,9 +250,11 @@ void AutomaticCycle(ProgramContext& context) {
     RunSequence(context, [&context] {
         RefreshStatusAndButtons(context);
         if (fiducialsAccepted(context)) {
+            int checkedBoard = context.project.CurrentPanelBoard;
             PartOutcome outcome = PartOutcome::Placed;
             while (outcome == PartOutcome::Placed && runActive(context)) {
-                outcome = placeWithRetries(context);
+                outcome = boardChecked(context, checkedBoard) ? placeWithRetries(context)
+                                                              : PartOutcome::FiducialsRefused;
             }
             if (outcome == PartOutcome::RetryLimit) {
                 reportRetryLimit(context);

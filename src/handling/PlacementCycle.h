@@ -17,7 +17,8 @@ extern const char* const kFiducialFailureQuestion;
 // nozzle-protected moves would drop it. Then runs the cycle and parks the head.
 void StartRun(ProgramContext& context, RunKind kind);
 
-// Checks the fiducials, then places parts until the run flags are cleared.
+// Checks the fiducials, then places parts until the run flags are cleared; a panel run checks
+// the fiducials of each board as it comes to it.
 void AutomaticCycle(ProgramContext& context);
 
 // Handles the current part once: skips a disabled part, or picks it (unless the held part is

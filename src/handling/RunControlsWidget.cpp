@@ -54,7 +54,10 @@ void RunControlsWidget::connectButton(QWidget* button, std::function<void()> ope
 }
 
 void RunControlsWidget::startRun(bool panel) {
-    StartRun(context, panel ? RunKind::Panel : RunKind::Board);
+    const RunKind kind = panel ? RunKind::Panel : RunKind::Board;
+    if (!windows.mayStart || windows.mayStart(kind)) {
+        StartRun(context, kind);
+    }
 }
 
 void RunControlsWidget::refreshStatus() {

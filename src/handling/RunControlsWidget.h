@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "handling/PlacementCycle.h"
 #include "handling/RunProgress.h"
 #include "windowkit/MainWindowPanel.h"
 
@@ -24,6 +25,9 @@ public:
         std::function<void()> feeders;    // shows the feeders window modally
         std::function<void()> fiducials;  // shows the fiducial settings window modally
         std::function<void()> focusPartList;
+        // Before Start Board / Start Panel: false when the run must not start (the machine
+        // check found something that blocks it, and showed it). Unset: the run starts.
+        std::function<bool(RunKind)> mayStart;
     };
     RunControlsWidget(ProgramContext& context, Windows windows, QWidget* parent = nullptr);
     ~RunControlsWidget() override;

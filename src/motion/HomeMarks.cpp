@@ -4,8 +4,12 @@
 #include "context/ProgramContext.h"
 #include "vision/Capture.h"
 
+QString HomeMarkSnapFile(const QString& systemSettingsFolder, HomeMark mark) {
+    return systemSettingsFolder + (mark == HomeMark::Home1 ? "Home.BMP" : "Home2.BMP");
+}
+
 QString HomeMarkSnapPath(const ProgramContext& context, HomeMark mark) {
-    return context.SystemSettingsFolder + (mark == HomeMark::Home1 ? "Home.BMP" : "Home2.BMP");
+    return HomeMarkSnapFile(context.SystemSettingsFolder, mark);
 }
 
 HomeMarkReference::HomeMarkReference(ProgramContext& context, HomeMark mark)

@@ -8,6 +8,8 @@ struct ProgramContext;
 // folder.
 enum class HomeMark { Home1, Home2 };
 
+// "Home.BMP" or "Home2.BMP" in the system settings folder.
+QString HomeMarkSnapFile(const QString& systemSettingsFolder, HomeMark mark);
 QString HomeMarkSnapPath(const ProgramContext& context, HomeMark mark);
 
 // Holds a home mark's snap as the reference image for one search and frees it afterwards, so

@@ -1,13 +1,9 @@
 #include "motion/Travel.h"
 
-#include <utility>
-
 #include "context/ProgramContext.h"
 #include "settings/MachineSettings.h"
 
-namespace {
-
-std::pair<double, double> softLimits(const MachineSettings& settings, TravelAxis axis) {
+std::pair<double, double> TravelLimits(const MachineSettings& settings, TravelAxis axis) {
     switch (axis) {
         case TravelAxis::X:
             return {settings.minimumXPosition, settings.maximumXPosition};
@@ -19,10 +15,8 @@ std::pair<double, double> softLimits(const MachineSettings& settings, TravelAxis
     return {settings.minimumZPosition, settings.maximumZPosition};
 }
 
-}  // namespace
-
 bool WithinTravel(const MachineSettings& settings, TravelAxis axis, double machineMm) {
-    const auto [minimum, maximum] = softLimits(settings, axis);
+    const auto [minimum, maximum] = TravelLimits(settings, axis);
     return machineMm >= minimum && machineMm <= maximum;
 }
 

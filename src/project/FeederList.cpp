@@ -128,6 +128,18 @@ QPointF FeederPickPoint(FeederRec& feeder) {
     return origin + trayPocketOffset(feeder);
 }
 
+QList<QPointF> FeederPickExtremes(const FeederRec& feeder) {
+    const QPointF origin(feeder.X, feeder.Y);
+    if (feeder.Kind != FeederTray) {
+        return {origin};
+    }
+    // Pockets step by the spacing along each axis, so the corners bound them all.
+    const double lastX = (atLeastOne(feeder.TrayCountX) - 1) * feeder.TraySpacingX;
+    const double lastY = (atLeastOne(feeder.TrayCountY) - 1) * feeder.TraySpacingY;
+    return {origin, origin + QPointF(lastX, 0), origin + QPointF(0, lastY),
+            origin + QPointF(lastX, lastY)};
+}
+
 void AdvanceTray(FeederRec& feeder) {
     feeder.TrayPickCount =
         feeder.TrayPickCount >= pocketCount(feeder) ? 1 : feeder.TrayPickCount + 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPointF>
 
 #include "project/ProjectState.h"
@@ -44,6 +45,9 @@ int PlaceSpeedOf(const MachineSettings& settings, const FeederRec& feeder);
 // along Y first, then steps one column along X. A pick count below 1 or beyond the last pocket
 // (after a count edit) is first set to 1.
 QPointF FeederPickPoint(FeederRec& feeder);
+// Where the head picks from the tray's four corner pockets (every pocket lies between them), or
+// the pick point of a feeder that is not a tray; home-relative mm.
+QList<QPointF> FeederPickExtremes(const FeederRec& feeder);
 // The next pocket of a tray, back to the first after the last one.
 void AdvanceTray(FeederRec& feeder);
 // Every feeder, of every kind, back to its first pocket; marks the project modified.

@@ -37,8 +37,7 @@ void showTestFailure(ProgramContext& context, bool error, const QString& text) {
 
 bool testFiducial(ProgramContext& context, int fiducial) {
     ProjectState& project = context.project;
-    project.FiducialOffsetX = 0;
-    project.FiducialOffsetY = 0;
+    ClearFiducialCorrection(project);
     context.SelectedCamera = 0;
     context.port.updateButtons();
     RecomputeBoardOrigin(project);
@@ -60,6 +59,7 @@ bool testFiducial(ProgramContext& context, int fiducial) {
             showTestFailure(context, false, "FIDUCAL " + number + " TEST FAILED!");
             break;
         case FiducialLook::Found: {
+            NoteFiducialSighting(context, fiducial);
             FiducialFields fields = FiducialFieldsOf(project, fiducial);
             centred = MoveBoardRelative(context, fields.x + context.vision.VisionCentreX,
                                         fields.y + context.vision.VisionCentreY, fields.z, 0,
@@ -91,8 +91,7 @@ bool EditFiducialPosition(ProgramContext& context, int fiducial, FiducialAxis ax
     }
     FiducialFields fields = FiducialFieldsOf(project, fiducial);
     (axis == FiducialAxis::X ? fields.x : axis == FiducialAxis::Y ? fields.y : fields.z) = value;
-    project.FiducialOffsetX = 0;
-    project.FiducialOffsetY = 0;
+    ClearFiducialCorrection(project);
     return true;
 }
 
@@ -144,8 +143,7 @@ bool ChooseFiducialSnap(ProgramContext& context, int fiducial) {
     }
     snapName = name;
     if (choice == SnapChoice::Copied) {
-        project.FiducialOffsetX = 0;
-        project.FiducialOffsetY = 0;
+        ClearFiducialCorrection(project);
     }
     return true;
 }

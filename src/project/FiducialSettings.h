@@ -24,7 +24,8 @@ bool GoToFiducial(ProgramContext& context, int fiducial);
 
 // "Test": finds the mark, reports a failure (a snap that cannot be read by its name; nothing
 // once the machine is not usable, whose cause is shown already), and centres the camera on the
-// mark with a beep.
+// mark with a beep. With both marks tested, the result line shows the board's turn
+// (NoteFiducialSighting).
 // The taught position and the correction stay as they are (the correction is cleared).
 bool TestFiducial(ProgramContext& context, int fiducial);
 

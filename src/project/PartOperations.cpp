@@ -6,6 +6,7 @@
 #include "motion/MoveOperations.h"
 #include "motion/Travel.h"
 #include "project/BoardOrigin.h"
+#include "project/BoardTransform.h"
 #include "project/PartList.h"
 #include "windowkit/DisplayLength.h"
 
@@ -104,11 +105,10 @@ bool GoToPart(ProgramContext& context) {
         if (!part) {
             return false;
         }
-        const ProjectState& project = context.project;
         RecomputeBoardOrigin(context.project);
+        const QPointF target = CorrectedBoardPosition(context.project, part->X, part->Y);
         const bool moved = MoveBoardRelativeWithNozzleProtection(
-            context, part->X + project.FiducialOffsetX, part->Y + project.FiducialOffsetY, 0, 0,
-            context.settings.maxStepsPerSecond);
+            context, target.x(), target.y(), 0, 0, context.settings.maxStepsPerSecond);
         RefreshStatusAndButtons(context);
         return moved;
     });

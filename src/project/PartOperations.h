@@ -27,7 +27,8 @@ void SortPartList(ProgramContext& context);
 // "Set Position": after a spoken confirmation the current part lies under the head.
 bool SetPartPosition(ProgramContext& context);
 
-// "Go To Part": the down-looking camera over the current part, fiducial offsets applied.
+// "Go To Part": the down-looking camera over the current part where the fiducial correction
+// says it lies.
 bool GoToPart(ProgramContext& context);
 
 // "Go To Next": the next part (part 1 after the last) becomes current, and Go To Part.

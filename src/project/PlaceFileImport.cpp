@@ -32,6 +32,38 @@ std::optional<QStringList> ReadPlaceFile(const QString& path) {
     return SplitLines(DecodeText(bytes));
 }
 
+SideCounts CountSides(const QList<PartRec>& rows) {
+    SideCounts counts;
+    for (const PartRec& row : rows) {
+        ++(row.Side == BoardSide::Bottom ? counts.Bottom : counts.Top);
+    }
+    return counts;
+}
+
+PartRec TurnedOver(const PartRec& row) {
+    PartRec turned = row;
+    turned.X = -row.X + 0.0;
+    turned.Rotation = BoundedRotation(180 - row.Rotation);
+    return turned;
+}
+
+QList<PartRec> SelectRows(const QList<PartRec>& rows, SideChoice side) {
+    if (side == SideChoice::All) {
+        return rows;
+    }
+    const BoardSide wanted = side == SideChoice::Top ? BoardSide::Top : BoardSide::Bottom;
+    QList<PartRec> selected;
+    for (const PartRec& row : rows) {
+        if (row.Side == wanted) {
+            selected.append(side == SideChoice::BottomTurnedOver ? TurnedOver(row) : row);
+        }
+    }
+    if (side == SideChoice::BottomTurnedOver) {
+        SortRows(selected);  // the angles changed, and with them the order of the sort key
+    }
+    return selected;
+}
+
 ::PartRec ToProjectPart(const PartRec& row) {
     ::PartRec part;
     part.Designator = row.Designator;

@@ -1,6 +1,7 @@
 #include "project/PlaceFileParser.h"
 
 #include <QLocale>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <utility>
 #include <variant>
@@ -9,19 +10,17 @@
 namespace PlaceFile {
 namespace {
 
-constexpr qsizetype kSortKeyPartWidth = 50;
 constexpr qsizetype kMinFieldsToRejoin = 10;
 constexpr int kFirstCoordinateField = 3;
 constexpr int kLastUnitField = 8;
 
 struct Unit {
     QLatin1StringView suffix;
-    bool metric;
-    double (*toMm)(double value);
+    LengthUnit unit;
 };
 
-constexpr Unit kMil{QLatin1StringView("mil"), false, [](double mil) { return mil / 1000 * 25.4; }};
-constexpr Unit kMillimetre{QLatin1StringView("mm"), true, [](double mm) { return mm; }};
+constexpr Unit kMil{QLatin1StringView("mil"), LengthUnit::Mil};
+constexpr Unit kMillimetre{QLatin1StringView("mm"), LengthUnit::Millimetre};
 
 bool isSeparator(QChar character) {
     return character == u'\t' || character == u' ' || character == u',';
@@ -128,9 +127,10 @@ std::variant<PartRec, QString> makeRow(const QStringList& fields, const Unit& un
         }
         *target = *value;
     }
-    row.X = unit.toMm(row.X);
-    row.Y = unit.toMm(row.Y);
+    row.X = ToMillimetres(row.X, unit.unit);
+    row.Y = ToMillimetres(row.Y, unit.unit);
     row.Rotation = StepRotation(row.Rotation);
+    row.Side = SideOfLayer(row.Layer);
     return row;
 }
 
@@ -140,32 +140,6 @@ QString conversionError(qsizetype lineIndex, const QString& text) {
         .arg(text);
 }
 
-// Calls the pump at the first tick and then whenever the interval has passed, so pumping
-// costs nothing noticeable however short the lines are.
-class PumpThrottle {
-public:
-    PumpThrottle(const std::function<void()>& pump, std::chrono::milliseconds interval)
-        : pump_(pump), interval_(interval) {}
-
-    void tick() {
-        if (!pump_) {
-            return;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (!pumped_ || now - lastPump_ >= interval_) {
-            pump_();
-            pumped_ = true;
-            lastPump_ = std::chrono::steady_clock::now();
-        }
-    }
-
-private:
-    const std::function<void()>& pump_;
-    std::chrono::milliseconds interval_;
-    bool pumped_ = false;
-    std::chrono::steady_clock::time_point lastPump_;
-};
-
 }  // namespace
 
 QStringList TokeniseLine(QStringView line) {
@@ -173,20 +147,25 @@ QStringList TokeniseLine(QStringView line) {
     if (line.isEmpty()) {
         return fields;
     }
-    QString current;
-    for (QChar character : line) {
-        if (isSeparator(character)) {
-            if (!current.isEmpty()) {
-                fields.append(std::exchange(current, QString()));
-            }
-        } else if (character != u'"') {
-            current.append(character);
+    qsizetype start = 0;  // where the current token began
+    const auto token = [&line, &start](qsizetype end) {
+        QString text = line.sliced(start, end - start).toString();
+        return text.contains(u'"') ? text.remove(u'"') : text;
+    };
+    for (qsizetype at = 0; at < line.size(); ++at) {
+        if (!isSeparator(line[at])) {
+            continue;
         }
-        if (fields.size() == kMaxFields) {
-            return fields;
+        QString current = token(at);
+        start = at + 1;
+        if (!current.isEmpty()) {
+            fields.append(std::move(current));
+            if (fields.size() == kMaxFields) {
+                return fields;
+            }
         }
     }
-    fields.append(current);
+    fields.append(token(line.size()));
     return fields;
 }
 
@@ -204,7 +183,7 @@ void RejoinPattern(QStringList& fields) {
 }
 
 std::optional<double> number(QStringView text) {
-    QString kept;
+    QVarLengthArray<QChar, 32> kept;  // on the stack: a large file has many numbers
     for (QChar character : text) {
         if (character == u'-' || character == u'.' || (character >= u'0' && character <= u'9')) {
             kept.append(character);
@@ -214,7 +193,7 @@ std::optional<double> number(QStringView text) {
         return 0.0;
     }
     bool converted = false;
-    const double value = QLocale::c().toDouble(kept, &converted);
+    const double value = QLocale::c().toDouble(QStringView(kept.data(), kept.size()), &converted);
     if (!converted) {
         return std::nullopt;
     }
@@ -231,31 +210,6 @@ double StepRotation(double rotation) {
     return rotation;
 }
 
-QString SortKey(const PartRec& row) {
-    const double rotation = QString::number(row.Rotation, 'g', 12).toDouble();
-    QString key;
-    for (const QString& part : {row.Pattern, row.Comment, QString::number(rotation, 'f', 3)}) {
-        key += part.leftJustified(kSortKeyPartWidth, u' ', true);
-    }
-    return key;
-}
-
-void SortRows(QList<PartRec>& rows) {
-    std::vector<std::pair<QString, qsizetype>> keyed;
-    keyed.reserve(static_cast<std::size_t>(rows.size()));
-    for (qsizetype index = 0; index < rows.size(); ++index) {
-        keyed.emplace_back(SortKey(rows[index]), index);
-    }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& left, const auto& right) { return left.first < right.first; });
-    QList<PartRec> sorted;
-    sorted.reserve(rows.size());
-    for (const auto& entry : keyed) {
-        sorted.append(std::move(rows[entry.second]));
-    }
-    rows = std::move(sorted);
-}
-
 ParseResult ParsePlaceLines(const QStringList& lines, const std::function<void()>& pump,
                             std::chrono::milliseconds pumpInterval) {
     ParseResult result;
@@ -270,7 +224,7 @@ ParseResult ParsePlaceLines(const QStringList& lines, const std::function<void()
             headerRotationToComment = rotationToComment(fields).value_or(headerRotationToComment);
             continue;
         }
-        result.Metric = unit->metric;
+        result.Metric = unit->unit == LengthUnit::Millimetre;
         std::variant<PartRec, QString> row = makeRow(fields, *unit, headerRotationToComment);
         if (const QString* failedText = std::get_if<QString>(&row)) {
             result.Error = conversionError(index, *failedText);

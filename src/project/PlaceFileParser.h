@@ -8,26 +8,16 @@
 #include <functional>
 #include <optional>
 
-// Place files exported by board design tools: one component per line with designator,
-// footprint, six unit-suffixed coordinates ("mil" or "mm"), layer, rotation and value.
-// Every other line (titles, column headers, blank lines) is skipped.
-namespace PlaceFile {
+#include "project/PlaceFileRow.h"
 
-// One component row of a place file; distinct from the project's part record.
-struct PartRec {
-    QString Designator;
-    QString Pattern;      // footprint, its words rejoined with single spaces
-    double X = 0;         // mm
-    double Y = 0;         // mm
-    QString Layer;        // kept for display only: rows of every layer are imported
-    double Rotation = 0;  // degrees, within (-360, 360) after one step
-    QString Comment;      // the component value (its first word)
-};
+// The place files of older Altium versions and of EasyEDA: one component per line with
+// designator, footprint, six unit-suffixed coordinates ("mil" or "mm"), layer, rotation and
+// value. Every other line (titles, column headers, blank lines) is skipped.
+namespace PlaceFile {
 
 inline constexpr int kMaxFields = 99;
 // Footprint names with spaces are rejoined up to this many extra words.
 inline constexpr int kMaxPatternJoins = 10;
-inline constexpr std::chrono::milliseconds kPumpInterval{50};
 
 // Splits a line at tabs, spaces and commas; runs of separators give no empty fields, double
 // quotes are dropped, and a line ending in a separator gets an empty last field.
@@ -43,11 +33,6 @@ std::optional<double> number(QStringView text);
 
 // Brings a rotation towards (-360, 360) by one step of 360.
 double StepRotation(double rotation);
-
-// Groups rows of the same footprint and value: footprint, value and rotation text, each padded
-// to 50 characters, compared by character codes.
-QString SortKey(const PartRec& row);
-void SortRows(QList<PartRec>& rows);
 
 struct ParseResult {
     QList<PartRec> Rows;  // sorted when every line converted

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "project/FeederFile.h"
+#include "project/Fiducials.h"
 #include "project/IniFields.h"
 #include "project/TextFiles.h"
 #include "settings/MachineSettings.h"
@@ -79,8 +80,7 @@ bool readProjectText(const QString& text, ProjectState& project, QString& proble
     project.CurrentPart = project.Parts.isEmpty() ? 0 : 1;
     project.Feeders = std::move(*feeders);
     project.CurrentFeeder = project.Feeders.isEmpty() ? 0 : 1;
-    project.FiducialOffsetX = 0;
-    project.FiducialOffsetY = 0;
+    ClearFiducialCorrection(project);
     project.TrayRefillPendingFeeder = 0;
     return true;
 }

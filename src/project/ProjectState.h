@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <array>
 
 // The member defaults of these records are also the values the project and feeder files
 // give a missing or unreadable key.
@@ -46,6 +47,18 @@ struct FeederRec {
     bool operator==(const FeederRec&) const = default;
 };
 
+// Where the fiducial window's Test found a mark (board-relative mm), on which board, and where
+// the mark was taught then: a sighting counts while the board and the taught place still hold.
+struct FiducialSighting {
+    int board = 0;  // 0: none
+    double taughtX = 0;
+    double taughtY = 0;
+    double foundX = 0;
+    double foundY = 0;
+
+    bool operator==(const FiducialSighting&) const = default;
+};
+
 // The open project: board and panel geometry, fiducials, part list and feeder list.
 // Lengths in mm; board origins and the panel origin are home-relative.
 struct ProjectState {
@@ -88,6 +101,12 @@ struct ProjectState {
     double FiducialOffsetY = 0;
     double FiducialScaleX = 1;
     double FiducialScaleY = 1;
+    // The board's turn measured by two fiducials (degrees, A sense), about fiducial 1 as it
+    // was taught then (board-relative mm); measured each time, never stored. 0: not turned.
+    double FiducialRotation = 0;
+    double FiducialRotationCentreX = 0;
+    double FiducialRotationCentreY = 0;
+    std::array<FiducialSighting, 2> FiducialSightings;  // marks 1 and 2
 
     int PartCount() const { return static_cast<int>(Parts.size()); }
     int FeederCount() const { return static_cast<int>(Feeders.size()); }

@@ -57,6 +57,10 @@ struct MachineSettings {
     QString cameraUpFormatName;
     QString cameraDownDeviceName;
     QString cameraDownFormatName;
+    // The cameras' identities (the port they are plugged into), which tell identical cameras
+    // apart; the names above are the fallback when the identity is gone.
+    QString cameraUpDeviceId;
+    QString cameraDownDeviceId;
     double uplookingCameraViewWidthMM = 40;
     int uplookingCameraAngleTestLimit = 40;
     int uplookingCameraEnlargementMM = 6;

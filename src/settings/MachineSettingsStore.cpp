@@ -114,6 +114,8 @@ std::vector<Setting> CameraAndNozzleOffsetSettings() {
         {kCamera, "Camera Up Format Name", &M::cameraUpFormatName},
         {kCamera, "Camera Down Device Name", &M::cameraDownDeviceName},
         {kCamera, "Camera Down Format Name", &M::cameraDownFormatName},
+        {kCamera, "Camera Up Device Id", &M::cameraUpDeviceId},
+        {kCamera, "Camera Down Device Id", &M::cameraDownDeviceId},
         // "Cameara" is misspelt in every store ever written; the key must stay as it is.
         {kCamera, "Uplooking Cameara View Width in MM", &M::uplookingCameraViewWidthMM},
         {kCamera, "Uplooking Camera Angle Test Limit", &M::uplookingCameraAngleTestLimit},

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "vision/AngleRefinement.h"
 #include "vision/FilterResize.h"
 #include "vision/FilterRotation.h"
 #include "vision/FilterWindow.h"
@@ -85,11 +86,11 @@ std::vector<AngleTrial> refinementTrials(double centre, int count, double step) 
 
 // The centred square of size + 1 pixels, cut twice as the search always has: once from the
 // camera image and once more from that window.
-ImagePtr angleSearchImage(const TBitmap32& camera, int size) {
+WindowBounds angleSearchWindow(const TBitmap32& camera, int size) {
     const WindowBounds outer = searchWindow(camera.Width, camera.Height, size, size);
     const WindowBounds inner = searchWindow(outer.width(), outer.height(), size, size);
-    return copyWindow(camera, {outer.Left + inner.Left, outer.Left + inner.Right,
-                               outer.Bottom + inner.Top, outer.Bottom + inner.Bottom});
+    return {outer.Left + inner.Left, outer.Left + inner.Right, outer.Bottom + inner.Top,
+            outer.Bottom + inner.Bottom};
 }
 
 // Position searches over trial angles on shrunk, turned copies of the search image.
@@ -160,28 +161,22 @@ private:
     std::vector<std::unique_ptr<ShrunkPair>> pairs_;
 };
 
-struct Offset {
-    double x;
-    double y;
-};
-
-// The offset from the image centre in mm, machine sense, of what the search found at (x, y)
-// pixels (Y up) of the camera image turned by `turnedBy` degrees: turned back into the camera
-// image, then mirrored, since the up camera sees the part from below.
-Offset cameraOffset(double x, double y, double turnedBy, double mmPerPixel) {
+// A turn found at (x, y) pixels (Y up) of the camera image turned by `turnedBy` degrees, as an
+// answer: the offset turned back into the camera image.
+AngleAnswer answerOf(const AngleBest& best, double turnedBy) {
+    double x = best.x;
+    double y = best.y;
     turnPoint(x, y, turnedBy);
-    return {-x * mmPerPixel, y * mmPerPixel};
+    return {best.angle, {x, y}};
 }
 
-void setAngleResult(VisionState& state, const AngleBest& best, double base, double mmPerPixel) {
-    const Offset offset = cameraOffset(best.x, best.y, base + best.angle, mmPerPixel);
-    state.VisionCentreX = offset.x;
-    state.VisionCentreY = offset.y;
-    state.VisionCorrelation = best.score;
-    state.VisionAngle = best.angle;
+// An offset from the optical axis in mm, machine sense: the up camera sees the part from below,
+// mirrored.
+PixelOffset machineOffset(PixelOffset offset, double mmPerPixel) {
+    return {-offset.x * mmPerPixel, offset.y * mmPerPixel};
 }
 
-QString resultText(const VisionState& state, Offset offset) {
+QString resultText(const VisionState& state, PixelOffset offset) {
     return angleResultText(state.VisionCorrelation, state.VisionAngle, offset.x, offset.y);
 }
 
@@ -201,38 +196,56 @@ bool AngularVisualCorrelation(const VisionContext& vision, double angle, int enl
         searchScale(settings.uplookingCameraViewWidthMM, camera->Width, enlargeMM);
     const int maxDimension = std::max(reference->Width, reference->Height);
     const int factor = angleSearchFactor(maxDimension, 6);
-    const ImagePtr searchImage = angleSearchImage(*camera, maxDimension + scale.margin);
+    const WindowBounds window = angleSearchWindow(*camera, maxDimension + scale.margin);
+    const ImagePtr searchImage = copyWindow(*camera, window);
     // The test mode pauses between trials, so it tries them one after another.
-    AngleSearch search(*searchImage, *reference, session,
-                       session.active() ? 1 : searchThreads(vision.threads));
+    const int threads = session.active() ? 1 : searchThreads(vision.threads);
+    AngleSearch search(*searchImage, *reference, session, threads);
 
-    const double step = angleStep(factor, reference->Width);
+    // The step and the factor of the last sweep, where a refinement starts from.
+    AngleRefinementStart lastSweep{{}, angleStep(factor, reference->Width), factor};
     // The sweep reaches at most half a turn either way: past that it would only try again
     // angles it has tried. A limit out of 0..180 (a damaged settings file, a typing slip) asked
     // for billions of trials, or for none, and then took a result from an empty list.
     const int limit = std::clamp(settings.uplookingCameraAngleTestLimit, 0, kHalfTurn);
     AngleBest best;
     AngleTrial last =
-        search.run(coarseTrials(angleStepCount(limit, step), step), angle, factor, state, best);
+        search.run(coarseTrials(angleStepCount(limit, lastSweep.step), lastSweep.step), angle,
+                   factor, state, best);
     if (best.score > 0 && limit > std::fabs(best.angle)) {
         if (factor > 1) {
             const int fineFactor = angleSearchFactor(maxDimension, 3);
             const double fineStep = angleStep(fineFactor, reference->Width);
-            last =
-                search.run(refinementTrials(best.angle, angleStepCount(step, fineStep), fineStep),
-                           angle, fineFactor, state, best);
+            last = search.run(
+                refinementTrials(best.angle, angleStepCount(lastSweep.step, fineStep), fineStep),
+                angle, fineFactor, state, best);
+            lastSweep.step = fineStep;
+            lastSweep.factor = fineFactor;
         }
     } else {
         best = AngleBest{};
     }
     const bool found = best.score >= settings.visionCorrelationLimit;
     if (found) {
-        setAngleResult(state, best, angle, scale.mmPerPixel);
-        state.VisionResultText = resultText(state, {state.VisionCentreX, state.VisionCentreY});
+        AngleAnswer answer = answerOf(best, angle + best.angle);
+        if (vision.precision == SearchPrecision::Refined) {
+            lastSweep.answer = answer;
+            const CameraPicture picture{*searchImage, camera->Width / 2 - window.Left,
+                                        camera->Height / 2 - window.Bottom};
+            answer = refineAngleAnswer(picture, *reference, angle, lastSweep, threads);
+        }
+        const PixelOffset offset = machineOffset(answer.offset, scale.mmPerPixel);
+        state.VisionCentreX = offset.x;
+        state.VisionCentreY = offset.y;
+        state.VisionCorrelation = best.score;
+        state.VisionAngle = answer.angle;
+        state.VisionResultText = resultText(state, offset);
     } else {
         // The fields keep the last trial's pixels; the line shows them in mm like a result.
+        const AngleBest lastTrial{last.score, last.relative, last.x, last.y};
         state.VisionResultText = resultText(
-            state, cameraOffset(last.x, last.y, angle + last.relative, scale.mmPerPixel));
+            state,
+            machineOffset(answerOf(lastTrial, angle + last.relative).offset, scale.mmPerPixel));
     }
     return found;
 }

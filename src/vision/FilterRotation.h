@@ -14,8 +14,11 @@ struct RotationPlan {
     float centerY = 0;
     float cosine = 1;
     float sine = 0;
-    int shiftX = 0;  // half the growth of the output over the input, toward zero
-    int shiftY = 0;
+    // Where output pixel (0, 0) lies left of and above the turned input's centre, beyond
+    // centerX and centerY: half the growth of the output over the input, toward zero. A
+    // fraction puts the output's pixels between the input's.
+    float shiftX = 0;
+    float shiftY = 0;
     int interpolation = 2;
     MissingPixels missing = MissingPixels::Mirror;
 };
@@ -49,3 +52,11 @@ private:
 // picture it will look at.
 void renderRotation(const TBitmap32& in, const RotationPlan& plan, int left, int top,
                     TBitmap32& out);
+// The same for a caller that turns many small parts of one input and has asked once whether
+// it is grey (`isGreyImage`), which the plain form asks of every pixel at every call.
+void renderRotation(const TBitmap32& in, const RotationPlan& plan, int left, int top,
+                    TBitmap32& out, bool greyInput);
+
+// True when every pixel has equal red, green and blue, as the blurred, shrunk images have: the
+// bilinear rotation then needs one channel's arithmetic.
+bool isGreyImage(const TBitmap32& image);

@@ -10,7 +10,8 @@ enum class CameraRole { Down = 0, Up = 1 };
 class FrameSource {
 public:
     virtual ~FrameSource() = default;
-    // The camera's current frame at full resolution. False, with `frame` untouched, when the
-    // camera is not running, no frame arrives within about a second, or the frame is empty.
+    // The camera's current frame at full resolution: the first to arrive after the call. False,
+    // with `frame` untouched, when the camera is not running (at once, also for a camera that
+    // was lost), no frame arrives within about a second, or the frame is empty.
     virtual bool currentFrame(CameraRole camera, QImage& frame) = 0;
 };

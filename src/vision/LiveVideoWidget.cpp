@@ -34,6 +34,40 @@ PictureWidget* makeCameraPanel(QWidget* parent, const QString& name, const QStri
     return panel;
 }
 
+// A stopped camera's last picture: grey, darker and flatter, so it is never taken for a live
+// one and the notice over it reads well.
+QImage stoppedPicture(const QImage& picture) {
+    QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y) {
+        uchar* row = grey.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            row[x] = static_cast<uchar>(48 + row[x] * 3 / 8);
+        }
+    }
+    return grey;
+}
+
+QString stoppedNotice(const TWCamera& camera) {
+    const QString next = camera.DeviceListed()
+                             ? "Press Start in Settings, Vision to run it again."
+                             : "Plug it in again, then press Start in Settings, Vision.";
+    return "<p style='font-size:26pt; font-weight:bold'>CAMERA STOPPED</p><p>" +
+           camera.LostReason().toHtmlEscaped() + "</p><p>" + next + "</p>";
+}
+
+// Over the picture and its rulers, in a dark box that keeps it readable on any picture.
+QLabel* makeStoppedNotice(QWidget* parent, const QString& name) {
+    auto* notice = new QLabel(parent);
+    notice->setObjectName(name);
+    notice->setAlignment(Qt::AlignCenter);
+    notice->setStyleSheet(
+        "QLabel { color: #ff4040; background-color: rgba(0, 0, 0, 230); font-size: 13pt;"
+        " padding: 6px 24px; border: 2px solid #ff4040; }");
+    notice->setAttribute(Qt::WA_TransparentForMouseEvents);  // a press still reaches the picture
+    notice->hide();
+    return notice;
+}
+
 }  // namespace
 
 LiveVideoWidget::LiveVideoWidget(ProgramContext& context, CameraSet& cameras,
@@ -45,6 +79,8 @@ LiveVideoWidget::LiveVideoWidget(ProgramContext& context, CameraSet& cameras,
     for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
         connect(&cameras_.camera(role), &TWCamera::imageAvailable, this,
                 [this, role] { showFrame(role); });
+        connect(&cameras_.camera(role), &TWCamera::stateChanged, this,
+                [this, role] { showState(role); });
         connect(panelOf(role), &PictureWidget::pressed, this,
                 [this, role] { PanelCameraClick(role); });
     }
@@ -66,6 +102,8 @@ void LiveVideoWidget::buildVideoPanel() {
     PanelVideoCrossHairX = CreateOverlayLine(PanelLiveVideo, "PanelVideoCrossHairX", Qt::magenta);
     PanelVideoCrossHairY = CreateOverlayLine(PanelLiveVideo, "PanelVideoCrossHairY", Qt::magenta);
     CreateRulerPanels(PanelLiveVideo);
+    LabelCameraStoppedDown = makeStoppedNotice(PanelLiveVideo, "LabelCameraStoppedDown");
+    LabelCameraStoppedUp = makeStoppedNotice(PanelLiveVideo, "LabelCameraStoppedUp");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PanelLiveVideo, 1);
@@ -108,18 +146,17 @@ void LiveVideoWidget::UpdateCameraSelection() {
         UpdateVideoGridRulers();
     }
     (shown == CameraRole::Up ? RadioButtonUpCamera : RadioButtonDownCamera)->setChecked(true);
+    placeStoppedNotices();
 }
 
 QSize LiveVideoWidget::frameSizeOf(CameraRole role) const {
-    const QImage& frame = panelOf(role)->image();
-    if (!frame.isNull()) {
-        return frame.size();
-    }
+    // The live picture may be made smaller than the frame: the format tells the frame's size.
     const TWCamera& camera = cameras_.camera(role);
     if (camera.GetActive()) {
         return QSize(camera.GetFormat().Width, camera.GetFormat().Height);
     }
-    return kDefaultFrame;
+    const QImage& picture = panelOf(role)->image();
+    return picture.isNull() ? kDefaultFrame : picture.size();
 }
 
 void LiveVideoWidget::UpdateVideoGridRulers() {
@@ -142,19 +179,60 @@ void LiveVideoWidget::UpdateVideoGridRulers() {
 }
 
 void LiveVideoWidget::showFrame(CameraRole role) {
-    panelOf(role)->setImage(cameras_.camera(role).PreviewImage());
-    const int camera = static_cast<int>(role);
-    if (camera == context_.SelectedCamera && frameSizeOf(role) != laidOutFrame_) {
+    TWCamera& camera = cameras_.camera(role);
+    if (camera.IsLost()) {
+        return;  // the stopped picture stays until the camera runs again
+    }
+    panelOf(role)->setImage(camera.PreviewImage());
+    if (static_cast<int>(role) == context_.SelectedCamera && frameSizeOf(role) != laidOutFrame_) {
         UpdateVideoGridRulers();
+    }
+}
+
+void LiveVideoWidget::showState(CameraRole role) {
+    const TWCamera& camera = cameras_.camera(role);
+    const int index = static_cast<int>(role);
+    if (!camera.IsLost()) {
+        stoppedShown_[index] = false;
+    } else if (!stoppedShown_[index]) {
+        stoppedShown_[index] = true;
+        panelOf(role)->setImage(stoppedPicture(panelOf(role)->image()));
+        context_.port.speak(role == CameraRole::Up ? "Up camera stopped" : "Down camera stopped");
+    }
+    noticeOf(role)->setText(camera.IsLost() ? stoppedNotice(camera) : QString());
+    placeStoppedNotices();
+}
+
+QLabel* LiveVideoWidget::noticeOf(CameraRole role) const {
+    return role == CameraRole::Up ? LabelCameraStoppedUp : LabelCameraStoppedDown;
+}
+
+void LiveVideoWidget::placeStoppedNotices() {
+    for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
+        QLabel* notice = noticeOf(role);
+        const bool shown =
+            !notice->text().isEmpty() && static_cast<int>(role) == context_.SelectedCamera;
+        notice->setVisible(shown);
+        if (shown) {
+            notice->adjustSize();
+            // In the upper part, clear of the centre cross the operator aims with.
+            notice->move((PanelLiveVideo->width() - notice->width()) / 2,
+                         PanelLiveVideo->height() / 5 - notice->height() / 2);
+            notice->raise();
+        }
     }
 }
 
 bool LiveVideoWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == PanelLiveVideo && event->type() == QEvent::Resize) {
-        for (PictureWidget* panel : {PanelCameraDown, PanelCameraUp}) {
-            panel->setGeometry(PanelLiveVideo->rect());
+        // The cameras make their live pictures no larger than the screen shows them.
+        const QSize shown = PanelLiveVideo->size() * PanelLiveVideo->devicePixelRatio();
+        for (CameraRole role : {CameraRole::Down, CameraRole::Up}) {
+            panelOf(role)->setGeometry(PanelLiveVideo->rect());
+            cameras_.camera(role).SetPreviewSize(shown);
         }
         UpdateVideoGridRulers();
+        placeStoppedNotices();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -7,6 +7,7 @@
 
 class CameraSet;
 class PictureWidget;
+class QLabel;
 class QRadioButton;
 class TFormCreateSnap;
 struct ProgramContext;
@@ -35,6 +36,11 @@ private:
     void buildCameraSelection();
     PictureWidget* panelOf(CameraRole role) const;
     void showFrame(CameraRole role);
+    // A lost camera: its last picture greyed under "CAMERA STOPPED" and why, said once.
+    void showState(CameraRole role);
+    QLabel* noticeOf(CameraRole role) const;
+    // The selected camera's notice, if it is stopped, centred over the picture; the other hidden.
+    void placeStoppedNotices();
     QSize frameSizeOf(CameraRole role) const;
     void PanelCameraClick(CameraRole role);
     void selectCamera(int camera);
@@ -47,8 +53,11 @@ private:
     PictureWidget* PanelCameraUp;
     QWidget* PanelVideoCrossHairX;
     QWidget* PanelVideoCrossHairY;
+    QLabel* LabelCameraStoppedDown;
+    QLabel* LabelCameraStoppedUp;
     QRadioButton* RadioButtonDownCamera;
     QRadioButton* RadioButtonUpCamera;
     int laidOutCamera_ = -1;
     QSize laidOutFrame_;
+    bool stoppedShown_[2] = {false, false};
 };

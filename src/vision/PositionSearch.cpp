@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "vision/ParallelFor.h"
+#include "vision/PeakFit.h"
 
 namespace {
 
@@ -123,7 +124,47 @@ void addFineSearch(SearchState& search, const SearchRecord& centre, const Search
     }
 }
 
+// The scores of the 3 x 3 placements around (x, y), row by row.
+std::array<double, 9> patchScores(const GreySearchImage& image, const GreyReference& reference,
+                                  int x, int y) {
+    std::array<float, 9> scores{};
+    for (int row = 0; row < 3; ++row) {
+        image.scoreRun(reference, x - 1, y - 1 + row, 1, 0, 3, &scores[row * 3]);
+    }
+    std::array<double, 9> patch{};
+    std::copy(scores.begin(), scores.end(), patch.begin());
+    return patch;
+}
+
 }  // namespace
+
+SubPixelPlacement refinePlacement(const GreySearchImage& image, const GreyReference& reference,
+                                  int x, int y, int climb) {
+    std::array<double, 9> patch = patchScores(image, reference, x, y);
+    for (int step = 0; step < climb; ++step) {
+        const auto best = std::max_element(patch.begin(), patch.end()) - patch.begin();
+        if (patch[best] <= patch[4]) {
+            break;
+        }
+        x += static_cast<int>(best % 3) - 1;
+        y += static_cast<int>(best / 3) - 1;
+        patch = patchScores(image, reference, x, y);
+    }
+    const PatchPeak peak = fitPatchPeak(patch);
+    return {x + peak.dx, y + peak.dy, peak.score};
+}
+
+SubPixelPlacement bestPlacementNear(const GreySearchImage& image, const GreyReference& reference,
+                                    int x, int y, int reach) {
+    const int side = 2 * reach + 1;
+    std::vector<float> scores(static_cast<std::size_t>(side) * side);
+    for (int row = 0; row < side; ++row) {
+        image.scoreRun(reference, x - reach, y - reach + row, 1, 0, side, &scores[row * side]);
+    }
+    const auto best = std::max_element(scores.begin(), scores.end()) - scores.begin();
+    return refinePlacement(image, reference, x - reach + static_cast<int>(best % side),
+                           y - reach + static_cast<int>(best / side), 1);
+}
 
 bool needsFineSearch(const std::array<SearchRecord, 4>& candidates, int index, int reach) {
     for (int earlier = 0; earlier < index; ++earlier) {

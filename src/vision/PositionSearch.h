@@ -37,6 +37,25 @@ struct PositionSearchResult {
 PositionSearchResult PositionSearch(const GreySearchImage& image, const GreyReference& reference,
                                     int factor, const SearchRules& rules, int threads);
 
+// A placement found to a fraction of a pixel (offsets as the search counts them) and the score
+// of the peak fitted there.
+struct SubPixelPlacement {
+    double x = 0;
+    double y = 0;
+    double score = 0;
+};
+
+// The peak of the scores near placement (x, y): the placement climbs to its best neighbour, at
+// most `climb` times, until none of the eight is better, and a quadratic fitted to the 3 x 3
+// scores around it tells where between them the peak lies.
+SubPixelPlacement refinePlacement(const GreySearchImage& image, const GreyReference& reference,
+                                  int x, int y, int climb);
+
+// The best of the placements within `reach` of (x, y) in both directions, found to a fraction of
+// a pixel as above.
+SubPixelPlacement bestPlacementNear(const GreySearchImage& image, const GreyReference& reference,
+                                    int x, int y, int reach);
+
 // Candidate `index` is refined when it lies outside the fine-search window of every earlier
 // candidate, that is more than `reach` pixels away from each in X or in Y.
 bool needsFineSearch(const std::array<SearchRecord, 4>& candidates, int index, int reach);

@@ -2,19 +2,13 @@
 
 #include <QCamera>
 #include <QCameraDevice>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QMediaCaptureSession>
-#include <QMediaDevices>
-#include <QMutex>
-#include <QThread>
-#include <QVideoFrame>
-#include <QVideoSink>
-#include <atomic>
+
+#include "vision/StreamingCamera.h"
 
 namespace {
-
-constexpr int kGrabTimeoutMs = 1000;
 
 int bitsPerPixel(QVideoFrameFormat::PixelFormat format) {
     switch (format) {
@@ -47,28 +41,30 @@ TWCameraFormat describe(const QCameraFormat& format, int index) {
     TWCameraFormat described;
     described.Width = format.resolution().width();
     described.Height = format.resolution().height();
+    described.MinFrameRate = format.minFrameRate();
+    described.MaxFrameRate = format.maxFrameRate();
     if (format.maxFrameRate() > 0) {
         described.AvgTimePerFrame = static_cast<std::int64_t>(10000000.0 / format.maxFrameRate());
     }
+    described.PixelFormat = format.pixelFormat();
     described.BitsPerPixel = bitsPerPixel(format.pixelFormat());
     described.Index = index;
     return described;
 }
 
-class QtCameraBackend : public CameraBackend {
+// One QCamera, its errors and its active state passed on as they come.
+class QtVideoInput : public VideoInput {
 public:
-    explicit QtCameraBackend(const QCameraDevice& device) : device_(device), camera_(device) {
+    explicit QtVideoInput(const QCameraDevice& device) : device_(device), camera_(device) {
         session_.setCamera(&camera_);
-        session_.setVideoSink(&sink_);
-        // Frames may arrive on the framework's threads; only the newest is kept.
-        QObject::connect(
-            &sink_, &QVideoSink::videoFrameChanged, &sink_,
-            [this](const QVideoFrame& frame) { receive(frame); }, Qt::DirectConnection);
+        connect(&camera_, &QCamera::errorOccurred, this,
+                [this](QCamera::Error, const QString& text) { emit errorOccurred(text); });
+        connect(&camera_, &QCamera::activeChanged, this, &VideoInput::activeChanged);
     }
 
-    ~QtCameraBackend() override { camera_.stop(); }
+    ~QtVideoInput() override { camera_.stop(); }
 
-    QList<TWCameraFormat> formats() override {
+    QList<TWCameraFormat> formats() const override {
         QList<TWCameraFormat> described;
         const QList<QCameraFormat> offered = device_.videoFormats();
         for (int index = 0; index < offered.size(); ++index) {
@@ -77,89 +73,65 @@ public:
         return described;
     }
 
-    void start(const TWCameraFormat& format) override {
+    void start(const TWCameraFormat& format, QVideoSink& sink) override {
         const QList<QCameraFormat> offered = device_.videoFormats();
         if (format.Index < 0 || format.Index >= offered.size() ||
             !(describe(offered[format.Index], format.Index) == format)) {
-            throw EWCameraError("Format not found");
+            emit errorOccurred("Format not found");
+            return;
         }
+        session_.setVideoSink(&sink);
         camera_.setCameraFormat(offered[format.Index]);
         camera_.start();
         if (camera_.error() != QCamera::NoError) {
-            const QString text = camera_.errorString().left(160);
-            camera_.stop();
-            throw EWCameraError(text);
+            emit errorOccurred(camera_.errorString());
         }
     }
 
-    void stop() override {
-        camera_.stop();
-        QMutexLocker lock(&mutex_);
-        latest_ = QVideoFrame();
-    }
-
-    bool grab(QImage& frame) override {
-        const quint64 requested = serial_.load();
-        const QDeadlineTimer deadline(kGrabTimeoutMs);
-        while (!deadline.hasExpired()) {
-            if (serial_.load() > requested) {
-                frame = newest().toImage();
-                return !frame.isNull();
-            }
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-            QThread::msleep(2);
-        }
-        return false;
-    }
-
-    QImage preview() override { return newest().toImage(); }
-
-    // A camera whose picture is hidden keeps its frames for grabs but does not announce them,
-    // so the window does not convert frames nobody sees.
-    void setPreviewWanted(bool wanted) override { previewWanted_ = wanted; }
+    void stop() override { camera_.stop(); }
 
 private:
-    void receive(const QVideoFrame& frame) {
-        {
-            QMutexLocker lock(&mutex_);
-            latest_ = frame;
-        }
-        ++serial_;
-        if (previewWanted_ && onImageAvailable) {
-            onImageAvailable();
-        }
-    }
-
-    QVideoFrame newest() {
-        QMutexLocker lock(&mutex_);
-        return latest_;
-    }
-
     QCameraDevice device_;
     QCamera camera_;
     QMediaCaptureSession session_;
-    QVideoSink sink_;
-    QMutex mutex_;
-    QVideoFrame latest_;
-    std::atomic<quint64> serial_{0};
-    std::atomic<bool> previewWanted_{false};
 };
 
 }  // namespace
 
+QString CameraIdentity(const QByteArray& id, const QString& portLinks) {
+    const QString text = QString::fromUtf8(id);
+    // "/dev/video2", or with the backend's prefix, "v4l2:/dev/video2".
+    const qsizetype scheme = text.indexOf(":/");
+    const QString node = text.startsWith(u'/') ? text : scheme > 0 ? text.mid(scheme + 1) : "";
+    const QString target = node.isEmpty() ? QString() : QFileInfo(node).canonicalFilePath();
+    if (target.isEmpty()) {
+        return text;
+    }
+    for (const QFileInfo& link : QDir(portLinks).entryInfoList(QDir::System | QDir::Files)) {
+        if (link.canonicalFilePath() == target) {
+            return link.fileName();
+        }
+    }
+    return text;
+}
+
+QtCameraProvider::QtCameraProvider() {
+    connect(&watch_, &QMediaDevices::videoInputsChanged, this, &CameraProvider::devicesChanged);
+}
+
 QList<TWVideoCaptureDevice> QtCameraProvider::devices() {
     QList<TWVideoCaptureDevice> devices;
     for (const QCameraDevice& device : QMediaDevices::videoInputs()) {
-        devices.append(
-            {device.description(), device.description(), QString::fromUtf8(device.id())});
+        devices.append({device.description(), device.description(), CameraIdentity(device.id())});
     }
     return devices;
 }
 
 std::unique_ptr<CameraBackend> QtCameraProvider::open(const TWVideoCaptureDevice& device) {
     for (const QCameraDevice& present : QMediaDevices::videoInputs()) {
-        if (QString::fromUtf8(present.id()) == device.Path) {
-            return std::make_unique<QtCameraBackend>(present);
+        if (CameraIdentity(present.id()) == device.Path) {
+            return std::make_unique<StreamingCameraBackend>(
+                std::make_unique<QtVideoInput>(present));
         }
     }
     return nullptr;

@@ -38,6 +38,8 @@ public:
         format.Height = height;
         format.AvgTimePerFrame = 10000000 / SimCameraProvider::kPreviewRate;
         format.BitsPerPixel = 32;
+        format.PixelFormat = QVideoFrameFormat::Format_BGRX8888;  // 0xAARRGGBB in memory
+        format.MinFrameRate = format.MaxFrameRate = SimCameraProvider::kPreviewRate;
         return {format};
     }
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QtEndian>
 
 #include "context/ProgramContext.h"
 #include "vision/Capture.h"
@@ -13,11 +14,11 @@ const char* const kSnapOverwriteQuestion =
 
 namespace {
 
-bool writeBitmap(const TBitmap32& image, const QString& path) {
-    QImage picture;
-    imageToPicture(&image, picture);
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && picture.save(&file, "BMP") && file.commit();
+template <typename T>
+void appendLittleEndian(QByteArray& bytes, T value) {
+    char raw[sizeof(T)];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, sizeof(T));
 }
 
 // Older files may spell the same snap in another letter case; after a write only the new
@@ -61,6 +62,41 @@ QString askForSnapPath(ProgramContext& context, SnapDestination destination, QSt
 
 }  // namespace
 
+QByteArray Bitmap32File(const TBitmap32& image) {
+    constexpr quint32 kHeaders = 14 + 40;  // file header, then the bitmap's
+    const quint32 pixelBytes = static_cast<quint32>(image.Bits.size() * 4);
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(kHeaders + pixelBytes));
+    bytes.append("BM");
+    appendLittleEndian<quint32>(bytes, kHeaders + pixelBytes);
+    appendLittleEndian<quint32>(bytes, 0);  // reserved
+    appendLittleEndian<quint32>(bytes, kHeaders);
+    appendLittleEndian<quint32>(bytes, 40);
+    appendLittleEndian<qint32>(bytes, image.Width);
+    appendLittleEndian<qint32>(bytes, image.Height);  // positive: the bottom row comes first
+    appendLittleEndian<quint16>(bytes, 1);            // planes
+    appendLittleEndian<quint16>(bytes, 32);
+    appendLittleEndian<quint32>(bytes, 0);  // no compression
+    appendLittleEndian<quint32>(bytes, pixelBytes);
+    for (int unused = 0; unused < 4; ++unused) {  // resolution, palette: none
+        appendLittleEndian<quint32>(bytes, 0);
+    }
+    bytes.resize(static_cast<qsizetype>(kHeaders + pixelBytes));
+    char* pixel = bytes.data() + kHeaders;
+    for (int y = image.Height - 1; y >= 0; --y) {
+        for (int x = 0; x < image.Width; ++x, pixel += 4) {
+            qToLittleEndian<quint32>(image.pixel(x, y) | 0xFF000000u, pixel);
+        }
+    }
+    return bytes;
+}
+
+bool WriteBitmap32(const TBitmap32& image, const QString& path) {
+    const QByteArray bytes = Bitmap32File(image);
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
 QString SnapFilePath(const QString& folder, const QString& name) {
     QString path = folder;
     if (!path.isEmpty() && !path.endsWith(u'/')) {
@@ -79,7 +115,7 @@ bool SaveSnap(ProgramContext& context, const TBitmap32& frame, const WindowBound
         return false;
     }
     const ImagePtr cut = copyWindow(frame, window);
-    if (!writeBitmap(*cut, path)) {
+    if (!WriteBitmap32(*cut, path)) {
         context.port.showError("FAILED TO SAVE THE SNAP " + QDir::toNativeSeparators(path) + "!");
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include "vision/FilterWindow.h"
@@ -13,6 +14,12 @@ enum class SnapDestination { Project, System, Special };
 
 // The asked overwrite question, two lines of one message.
 extern const char* const kSnapOverwriteQuestion;
+
+// A snap's file: a 32-bit bitmap (uncompressed, rows bottom-up, the fourth byte of each pixel
+// 255). The picture reader loads it as well as the 24-bit ones older versions wrote.
+QByteArray Bitmap32File(const TBitmap32& image);
+// Writes Bitmap32File(image) to `path` whole or not at all.
+bool WriteBitmap32(const TBitmap32& image, const QString& path);
 
 // folder + name + ".Bmp": the spelling every snap is written with.
 QString SnapFilePath(const QString& folder, const QString& name);

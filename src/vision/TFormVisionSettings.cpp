@@ -76,6 +76,9 @@ void TFormVisionSettings::connectCamera(CameraRole role) {
             [this, role] { startCamera(role, true); });
     connect(up ? ui_->ButtonUpCameraStop : ui_->ButtonDownCameraStop, &QPushButton::clicked, this,
             [this, role] { stopCamera(role); });
+    TWCamera& camera = cameras_.camera(role);
+    connect(&camera, &TWCamera::stateChanged, this, &TFormVisionSettings::RefreshEnables);
+    connect(&camera, &TWCamera::devicesChanged, this, [this, role] { refillDevices(role); });
 }
 
 void TFormVisionSettings::connectEdits() {
@@ -183,13 +186,14 @@ void TFormVisionSettings::RefreshEnables() {
 
 void TFormVisionSettings::refillDevices(CameraRole role) {
     QComboBox* list = deviceList(role);
-    const QString selected = list->currentIndex() >= 0 ? list->currentText() : QString();
+    const QString chosen = cameras_.camera(role).GetDevicePath();
+    const QString selected = list->currentIndex() >= 0 ? list->currentData().toString() : chosen;
     const QSignalBlocker quiet(list);
     list->clear();
     for (const TWVideoCaptureDevice& device : cameras_.camera(role).GetDevices()) {
-        list->addItem(device.Name);
+        list->addItem(device.Name, device.Path);  // the identity, which the name may not tell
     }
-    list->setCurrentIndex(list->findText(selected));
+    list->setCurrentIndex(list->findData(selected));
 }
 
 void TFormVisionSettings::refillFormats(CameraRole role) {
@@ -197,21 +201,34 @@ void TFormVisionSettings::refillFormats(CameraRole role) {
     QComboBox* devices = deviceList(role);
     QComboBox* formats = formatList(role);
     camera.SetActive(false);
-    camera.SetDeviceName(devices->currentIndex() >= 0 ? devices->currentText() : QString());
+    camera.SetDevice(
+        devices->currentIndex() >= 0
+            ? TWVideoCaptureDevice{devices->currentText(), {}, devices->currentData().toString()}
+            : TWVideoCaptureDevice{});
     const QSignalBlocker quiet(formats);
     formats->clear();
-    formats->setEnabled(!camera.GetDeviceName().isEmpty());
+    listedFormats_[static_cast<int>(role)].clear();
+    formats->setEnabled(!camera.GetDevicePath().isEmpty());
     if (!formats->isEnabled()) {
         return;
     }
     try {
-        for (const TWCameraFormat& format : camera.GetSupportedFormats()) {
-            formats->addItem(CameraFormatText(format));
-        }
+        listedFormats_[static_cast<int>(role)] = camera.GetSupportedFormats();
     } catch (const EWCameraError&) {
         formats->setEnabled(false);  // the device has gone since the list was filled
     }
+    for (const TWCameraFormat& format : listedFormats_[static_cast<int>(role)]) {
+        formats->addItem(CameraFormatText(format));
+    }
     formats->setCurrentIndex(-1);
+}
+
+TFormVisionSettings::StoredCamera TFormVisionSettings::storedCamera(CameraRole role) {
+    MachineSettings& s = context_.settings;
+    if (role == CameraRole::Up) {
+        return {s.cameraUpDeviceName, s.cameraUpDeviceId, s.cameraUpFormatName};
+    }
+    return {s.cameraDownDeviceName, s.cameraDownDeviceId, s.cameraDownFormatName};
 }
 
 void TFormVisionSettings::startCamera(CameraRole role, bool fromButton) {
@@ -237,12 +254,11 @@ void TFormVisionSettings::startCamera(CameraRole role, bool fromButton) {
             }
         }
     }
-    if (camera.GetActive()) {
-        const bool up = role == CameraRole::Up;
-        (up ? context_.settings.cameraUpDeviceName : context_.settings.cameraDownDeviceName) =
-            deviceList(role)->currentText();
-        (up ? context_.settings.cameraUpFormatName : context_.settings.cameraDownFormatName) =
-            formats->currentText();
+    if (camera.GetActive()) {  // it runs and sends pictures: a good choice to keep
+        const StoredCamera stored = storedCamera(role);
+        stored.device = deviceList(role)->currentText();
+        stored.id = camera.GetDevicePath();
+        stored.format = CameraFormatText(camera.GetFormat());
     }
     RefreshEnables();
     context_.port.updateButtons();
@@ -253,23 +269,38 @@ void TFormVisionSettings::stopCamera(CameraRole role) {
     RefreshEnables();
 }
 
-void TFormVisionSettings::selectStored(CameraRole role) {
-    const bool up = role == CameraRole::Up;
-    QString device =
-        up ? context_.settings.cameraUpDeviceName : context_.settings.cameraDownDeviceName;
-    QString format =
-        up ? context_.settings.cameraUpFormatName : context_.settings.cameraDownFormatName;
-    QComboBox* devices = deviceList(role);
-    if (device.isEmpty()) {
+int TFormVisionSettings::storedDeviceIndex(CameraRole role) {
+    const StoredCamera stored = storedCamera(role);
+    const QString otherId =
+        storedCamera(role == CameraRole::Up ? CameraRole::Down : CameraRole::Up).id;
+    const QComboBox* devices = deviceList(role);
+    if (stored.device.isEmpty() && stored.id.isEmpty()) {
         // Nothing chosen yet: on the simulator its own camera is the obvious choice.
-        device = up ? SimCameraProvider::kUpName : SimCameraProvider::kDownName;
-        format.clear();
+        return devices->findText(role == CameraRole::Up ? SimCameraProvider::kUpName
+                                                        : SimCameraProvider::kDownName);
     }
-    devices->setCurrentIndex(devices->findText(device));
+    const int byId = stored.id.isEmpty() ? -1 : devices->findData(stored.id);
+    if (byId >= 0) {
+        return byId;
+    }
+    // The identity is gone (or was never stored): the name, but never the device the other
+    // camera knows as its own, so two identical cameras cannot trade roles.
+    for (int index = 0; index < devices->count(); ++index) {
+        if (devices->itemText(index) == stored.device &&
+            (otherId.isEmpty() || devices->itemData(index).toString() != otherId)) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+void TFormVisionSettings::selectStored(CameraRole role) {
+    const QString format = storedCamera(role).format;
+    deviceList(role)->setCurrentIndex(storedDeviceIndex(role));
     refillFormats(role);
-    QComboBox* formats = formatList(role);
-    const int stored = formats->findText(format);
-    formats->setCurrentIndex(format.isEmpty() && devices->currentIndex() >= 0 ? 0 : stored);
+    const QList<TWCameraFormat>& listed = listedFormats_[static_cast<int>(role)];
+    formatList(role)->setCurrentIndex(
+        format.isEmpty() && !listed.isEmpty() ? 0 : FindCameraFormat(listed, format));
 }
 
 void TFormVisionSettings::StartCameras() {

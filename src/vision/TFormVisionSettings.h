@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "vision/FrameSource.h"
+#include "vision/WCamera.h"
 
 namespace Ui {
 class TFormVisionSettings;
@@ -44,6 +46,15 @@ protected:
 
 private:
     struct EditRule;
+    // A camera's choice in the machine settings.
+    struct StoredCamera {
+        QString& device;
+        QString& id;
+        QString& format;
+    };
+    StoredCamera storedCamera(CameraRole role);
+    // The listed device the settings name: by identity, else by name.
+    int storedDeviceIndex(CameraRole role);
     void connectCamera(CameraRole role);
     void connectEdits();
     void connectPositionButtons();
@@ -66,4 +77,5 @@ private:
     std::unique_ptr<Ui::TFormVisionSettings> ui_;
     JogPanelWidget* jog_;
     std::vector<EditRule> rules_;
+    std::array<QList<TWCameraFormat>, 2> listedFormats_;  // as the format lists show them
 };

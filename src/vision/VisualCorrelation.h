@@ -15,6 +15,13 @@ public:
     virtual void close() = 0;
 };
 
+// Literal: the answers of the searches as they are defined, offsets in whole pixels (of the
+// shrunk images, for the angle search) and angles in whole steps. Refined, what the program
+// uses: those answers refined at full resolution to a fraction of a pixel and of a step
+// (DESIGN.md, "Refined searches"). Whether the reference was found, and the score shown, are
+// the literal search's either way.
+enum class SearchPrecision { Literal, Refined };
+
 // What a search needs from the program: its images and result fields, the settings it reads
 // (view widths, "Vision Correlation Limit", "Uplooking Camera Angle Test Limit",
 // "Vision Test Mode"), and the operator port for the test mode's "SINGLE STEP!" pause.
@@ -24,6 +31,7 @@ struct VisionContext {
     OperatorPort& port;
     VisionTestDisplay* testDisplay = nullptr;
     int threads = 0;  // 0: every core
+    SearchPrecision precision = SearchPrecision::Refined;
 };
 
 // Finds state.ImageReference in the up- or down-camera image, first turned by `angle` degrees

@@ -136,6 +136,34 @@ TEST_F(MainWindowStateTest, WhileASequenceRunsOnlyTheStopControlsStayOn) {
     EXPECT_TRUE(enabled("File1"));
 }
 
+TEST_F(MainWindowStateTest, MachineCheckOpensAWindowOnlyWhenItsOwnControlIsEnabled) {
+    const FixWindow settingsWindows[] = {FixWindow::HomeSettings, FixWindow::NozzleOffset,
+                                         FixWindow::NozzleChanger};
+    const FixWindow projectWindows[] = {FixWindow::Feeders, FixWindow::FiducialSettings,
+                                        FixWindow::PanelSettings};
+    context.project.ProjectOpen = true;
+    for (FixWindow window : settingsWindows) {
+        EXPECT_EQ(FixWindowOpener(window), "Settings1");
+        EXPECT_TRUE(FixWindowAvailable(context, window));
+    }
+    for (FixWindow window : projectWindows) {
+        EXPECT_TRUE(enabled(FixWindowOpener(window)));
+        EXPECT_TRUE(FixWindowAvailable(context, window));
+    }
+    EXPECT_TRUE(FixWindowAvailable(context, FixWindow::MainWindow));
+    EXPECT_FALSE(FixWindowAvailable(context, FixWindow::None));
+
+    context.cycle.BoardRunActive = true;  // the windows a run must not see changed
+    for (FixWindow window :
+         {FixWindow::HomeSettings, FixWindow::Feeders, FixWindow::FiducialSettings}) {
+        EXPECT_FALSE(FixWindowAvailable(context, window)) << FixWindowTitle(window).toStdString();
+    }
+    context.cycle.BoardRunActive = false;
+    context.project.ProjectOpen = false;
+    EXPECT_FALSE(FixWindowAvailable(context, FixWindow::Feeders));
+    EXPECT_TRUE(FixWindowAvailable(context, FixWindow::HomeSettings));
+}
+
 TEST_F(MainWindowStateTest, BoardCountsOfADamagedFileMultiplyIn64Bits) {
     struct Case {
         int countX, countY, currentBoard;

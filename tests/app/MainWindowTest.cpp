@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "CorvaneVersion.h"
 #include "settings/MachineSettingsStore.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "windowkit/JogPanelWidget.h"
@@ -260,10 +261,33 @@ QStringList misplacement(const QWidget& window) {
     return faults;
 }
 
+TEST_F(MainWindowTest, HelpAboutTellsTheVersionTheLicenceAndQt) {
+    QStringList labels;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            look.stop();
+            labels << about->windowTitle();
+            for (const char* name : {"LabelVersion", "LabelLicence", "LabelQtVersion"}) {
+                labels << about->findChild<QLabel*>(name)->text();
+            }
+            about->accept();
+        }
+    });
+    look.start(5);
+    window->findChild<QAction*>("About1")->trigger();
+    ASSERT_EQ(labels.size(), 4);
+    EXPECT_EQ(labels[0], "About Corvane2");
+    EXPECT_EQ(labels[1], QString("Version ") + kCorvaneVersion);
+    EXPECT_TRUE(labels[2].contains("GNU General Public License, version 3 or later"));
+    EXPECT_TRUE(labels[2].contains("GPL-3.0-or-later"));
+    EXPECT_TRUE(labels[3].startsWith(QString("Qt ") + qVersion())) << labels[3].toStdString();
+}
+
 TEST_F(MainWindowTest, SettingsWindowsOpenAtTheTopRightShowingEveryControl) {
     startUp();
-    for (const char* item :
-         {"CNC1", "Home1", "NozzleChanger1", "NozzleOffset1", "RejectTray1", "Vision1"}) {
+    for (const char* item : {"CNC1", "Home1", "NozzleChanger1", "NozzleOffset1", "RejectTray1",
+                             "Vision1", "MachineCheck1"}) {
         QString opened;
         QStringList faults;
         QTimer look;  // the person looks once the window is on screen, then closes it

@@ -16,12 +16,11 @@
 
 namespace {
 
-const QString kDemoRoot = QStringLiteral(CORVANE_SOURCE_DIR "/demo/");
 const QString kDemoProject = QStringLiteral("Demo Panel");
 
 // Copies every file of `from` into `to`, which is created. Byte by byte: a scratch copy needs
 // none of the disk syncs of QFile::copy, which would cost more than a whole cell's run.
-void copyFolder(const QString& from, const QString& to) {
+void copyWithoutSyncs(const QString& from, const QString& to) {
     QDir().mkpath(to);
     for (const QString& name : QDir(from).entryList(QDir::Files)) {
         QFile source(QDir(from).filePath(name));
@@ -119,15 +118,15 @@ void FaultMachine::startCameras() {
 
 // The demo machine and project, as a first start installs them.
 void FaultMachine::installDemo() {
-    copyFolder(kDemoRoot + "Machine Settings", disk.filePath("Store"));
+    copyWithoutSyncs(kDemoFolder + "Machine Settings", disk.filePath("Store"));
     const QString store = storePath();
     context.openSettingsStore = [store] { return OpenMachineSettingsStoreAt(store); };
     LoadMachineSettings(context);
     context.SystemSettingsFolder = disk.filePath("System") + "/";
     context.ProjectsRoot = disk.filePath("Projects") + "/";
-    copyFolder(kDemoRoot + "System Settings", context.SystemSettingsFolder);
+    copyWithoutSyncs(kDemoFolder + "System Settings", context.SystemSettingsFolder);
     const QString projectFolder = context.ProjectsRoot + kDemoProject + "/";
-    copyFolder(kDemoRoot + kDemoProject, projectFolder);
+    copyWithoutSyncs(kDemoFolder + kDemoProject, projectFolder);
     ProjectState& project = context.project;
     if (!LoadProject(project, context.settings, projectFolder, kDemoProject)) {
         throw std::runtime_error("cannot load the demo project");

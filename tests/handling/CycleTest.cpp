@@ -110,6 +110,28 @@ TEST_F(CycleTest, FailedFiducialCheckAsksAndRunsOnUncorrectedOnlyAfterYes) {
     }
 }
 
+// A panel run checks each board's fiducials when it comes to the board: the second board's
+// failed check asks again, and Cancel ends the run there, without the finished message.
+TEST_F(CycleTest, PanelRunChecksTheFiducialsOfEachBoard) {
+    ProjectState& project = context.project;
+    project.BoardCountX = 2;
+    project.BoardSpacingX = 60;
+    project.FiducialEnable = true;  // no snap and no frame: every check fails
+    for (const auto second : {OperatorPort::Answer::Cancel, OperatorPort::Answer::Yes}) {
+        sim.clearLog();
+        port.calls.clear();
+        port.answers = {OperatorPort::Answer::Yes, second};
+        StartRun(context, RunKind::Panel);
+        const bool ranOn = second == OperatorPort::Answer::Yes;
+        EXPECT_EQ(port.callsStartingWith("choice: FIDUCIAL FAILURE").size(), 2);
+        EXPECT_EQ(placedXY().size(), ranOn ? 6u : 3u);
+        EXPECT_EQ(spoken().contains("Automatic Placement Cycle Finished"), ranOn);
+        EXPECT_EQ(project.CurrentPanelBoard, ranOn ? 1 : 2);
+        EXPECT_FALSE(context.cycle.running());
+        project.CurrentPanelBoard = 1;
+    }
+}
+
 TEST_F(CycleTest, FailingPickIsRetriedDiscardedIntoItsTrayAndStopsTheRunOnThatPart) {
     context.project.Feeders[1].Use_Vision = true;  // no camera frame: fails after lifting
     context.settings.pickRetryCount = 2;

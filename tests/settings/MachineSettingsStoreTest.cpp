@@ -14,7 +14,7 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr int kSettingCount = 95;
+constexpr int kSettingCount = 97;
 
 class MachineSettingsStoreTest : public ::testing::Test {
 protected:
@@ -106,7 +106,7 @@ TEST_F(MachineSettingsStoreTest, FirstSaveWritesEveryKeyAsText) {
 
     const std::pair<const char*, int> sectionSizes[] = {
         {"CNC Settings", 19},    {"Home Settings", 8},          {"Part Handling Settings", 20},
-        {"Camera Settings", 15}, {"Nozzle Offset Settings", 6}, {"Nozzle Changer Settings", 23},
+        {"Camera Settings", 17}, {"Nozzle Offset Settings", 6}, {"Nozzle Changer Settings", 23},
         {"Current Status", 4},
     };
     EXPECT_EQ(store->childGroups().size(), std::size(sectionSizes));

@@ -10,18 +10,13 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "RenderedSearch.h"
 #include "WorldDriver.h"
-#include "WorldTestSupport.h"
-#include "project/ProjectFile.h"
-#include "settings/MachineSettingsStore.h"
-#include "support/ScriptedOperatorPort.h"
-#include "vision/VisualCorrelation.h"
+#include "support/DemoFiles.h"
 
 using namespace motrix_sim;
 
 namespace {
-
-const QString kDemo = QString(CORVANE_SOURCE_DIR) + "/demo";
 
 QStringList filesIn(const QString& folder) {
     QStringList files;
@@ -54,11 +49,7 @@ TEST(DemoTest, TheRepositoryHoldsWhatTheGeneratorWritesNow) {
 
 class DemoProjectTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(LoadProject(project, settings, kDemo + "/Demo Panel/", "Demo Panel"));
-        LoadMachineSettings(*OpenMachineSettingsStoreAt(kDemo + "/Machine Settings/Corvane 2.ini"),
-                            settings);
-    }
+    void SetUp() override { ASSERT_TRUE(LoadDemo(project, settings)); }
     // The machine position of a home-relative one (Home 1 is the home-relative origin).
     Vec2 machine(double x, double y) const {
         return Vec2{x, y} + Vec2{settings.home1X, settings.home1Y};
@@ -97,25 +88,6 @@ TEST_F(DemoProjectTest, TheProjectDescribesTheBuiltInWorld) {
               world.rejectTrays[4].centre);
 }
 
-struct Search {
-    VisionState state;
-    MachineSettings settings;
-    ScriptedOperatorPort port;
-
-    VisionContext context() { return {state, settings, port}; }
-};
-
-ImagePtr loadSnap(const QString& path) {
-    const QImage picture(path);
-    return picture.isNull() ? nullptr : pictureToImage(picture);
-}
-
-ImagePtr imageOf(const world_test::Frame& frame) {
-    ImagePtr image = createImage(frame.width, frame.height);
-    std::copy(frame.pixels.begin(), frame.pixels.end(), image->Bits.begin());
-    return image;
-}
-
 // The home marks and the fiducials (on the last board of the panel, not the one snapped).
 TEST_F(DemoProjectTest, TheMarkSnapsAreFoundWhereTheProjectSaysTheMarksAre) {
     SimWorld world(defaultWorld());
@@ -132,8 +104,8 @@ TEST_F(DemoProjectTest, TheMarkSnapsAreFoundWhereTheProjectSaysTheMarksAre) {
         {"Demo Panel/Fiducial2.Bmp", lastBoard + Vec2{project.Fiducial2X, project.Fiducial2Y}},
     };
     for (const Case& c : cases) {
-        Search search;
-        search.state.ImageReference = loadSnap(kDemo + "/" + c.snap);
+        Searcher search;
+        search.state.ImageReference = LoadDemoSnap(c.snap);
         ASSERT_TRUE(search.state.ImageReference) << c.snap.toStdString();
         search.state.ImageDownlooking = imageOf(
             world_test::render(world, kDownCamera, world.poseFromMachine(c.at.x, c.at.y, 0, 0)));
@@ -157,9 +129,8 @@ TEST_F(DemoProjectTest, EveryFeederSnapMatchesItsPartSeenFromBelow) {
         const double base = feeder.Kind == FeederReel && feeder.Location == LocationRear ? 180 : 0;
         const HeadPose over{world.world().upCamera.position,
                             settings.uplookingCameraZ - feeder.PartHeight, base};
-        Search search;
-        search.state.ImageReference =
-            loadSnap(kDemo + "/System Settings/" + feeder.SnapName + ".Bmp");
+        Searcher search;
+        search.state.ImageReference = LoadDemoSnap("System Settings/" + feeder.SnapName + ".Bmp");
         search.state.ImageUplooking = imageOf(world_test::render(world, kUpCamera, over));
         EXPECT_TRUE(AngularVisualCorrelation(search.context(), 0, 6))
             << feeder.Description.toStdString();

@@ -6,23 +6,14 @@
 
 #include <nlohmann/json.hpp>
 
-#include "WorldTestSupport.h"
-#include "settings/MachineSettings.h"
-#include "support/ScriptedOperatorPort.h"
+#include "RenderedSearch.h"
 #include "vision/FilterWindow.h"
-#include "vision/VisualCorrelation.h"
 
 using namespace motrix_sim;
 
 namespace {
 
 constexpr int kEnlargeMM = 6;
-
-ImagePtr imageOf(const world_test::Frame& frame) {
-    ImagePtr image = createImage(frame.width, frame.height);
-    std::copy(frame.pixels.begin(), frame.pixels.end(), image->Bits.begin());
-    return image;
-}
 
 // A snap of (2 half + 1) pixels square centred on the optical axis.
 ImagePtr snapOf(const world_test::Frame& frame, int half) {
@@ -31,15 +22,6 @@ ImagePtr snapOf(const world_test::Frame& frame, int half) {
     const int y = frame.height / 2;
     return copyWindow(*image, WindowBounds{x - half, x + half, y + half, y - half});
 }
-
-// The program's search state with the default machine settings.
-struct Searcher {
-    VisionState state;
-    MachineSettings settings;
-    ScriptedOperatorPort port;
-
-    VisionContext context() { return {state, settings, port}; }
-};
 
 // The home mark and a fiducial, found by the down camera's search where the injected errors put
 // them: a displaced home switch moves the mark against the homed frame by minus the error.

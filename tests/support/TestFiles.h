@@ -27,3 +27,21 @@ inline QString writeFile(const QTemporaryDir& folder, const QString& name,
     file.write(bytes);
     return path;
 }
+
+// The bytes of the file at `path`; empty when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The repository's demo: "Demo Panel/", "Machine Settings/", "System Settings/".
+inline const QString kDemoFolder = QStringLiteral(CORVANE_SOURCE_DIR "/demo/");
+
+// Copies every file of `from` into `to`, which is created.
+inline void copyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList(QDir::Files)) {
+        EXPECT_TRUE(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)))
+            << name.toStdString();
+    }
+}

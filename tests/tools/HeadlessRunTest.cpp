@@ -62,6 +62,15 @@ protected:
 
     Json drops() const { return Json::parse(sim.dropRecord())["drops"]; }
 
+    // A board 1 mm off, home switches 0.5 mm off, parts picked up to 0.3 mm and 5 degrees off
+    // the nozzle.
+    static void addUsualErrors(HeadlessRunOptions& options, unsigned long long seed) {
+        options.boardOffset = {1, -1};
+        options.homeError = {0.5, -0.5};
+        options.pickJitter = {0.3, 5};
+        options.seed = seed;
+    }
+
     // A copy of the demo project away from the demo's own machine settings and snaps: it runs
     // with the user's. Gives the project file.
     QString copyDemoProject() const {
@@ -114,10 +123,7 @@ TEST_F(HeadlessRunTest, BoardRunPutsEveryPartOnItsPadInOrderWithinATenthOfAMilli
             options.userSettingsFile = demoSettingsWithNozzleAt(-30, 5);
             options.worldFile = worldFile([](Json& world) { world["nozzle_offset"] = {-30, 5}; });
         }
-        options.boardOffset = {1, -1};
-        options.homeError = {0.5, -0.5};
-        options.pickJitter = {0.3, 5};
-        options.seed = 7;
+        addUsualErrors(options, 7);
         const HeadlessRunReport report = run(options);
         EXPECT_TRUE(report.finished) << report.reason.toStdString();
         ASSERT_EQ(report.parts.size(), 21);
@@ -162,6 +168,55 @@ TEST_F(HeadlessRunTest, FailingPartIsDiscardedIntoItsTrayAndStopsTheRunOnIt) {
         EXPECT_EQ(drop["tray"], 1);  // the SOIC-8 tray's reject tray
         EXPECT_EQ(drop["kind"], "SOIC-8");
     }
+}
+
+// A board clamped 0.5 degrees askew: its fiducials tell the turn within 0.02 degrees and the
+// shift within 0.02 mm, and every part lands within 0.05 mm of its pad, turned with the board.
+TEST_F(HeadlessRunTest, TurnedBoardIsMeasuredAndPlacedTurned) {
+    HeadlessRunOptions options = demoRun(RunKind::Board);
+    options.boardRotation = 0.5;
+    addUsualErrors(options, 11);
+    const HeadlessRunReport report = run(options);
+    EXPECT_TRUE(report.finished) << report.reason.toStdString();
+    ASSERT_EQ(report.boards.size(), 1);
+    const BoardOutcome& board = report.boards[0];
+    ASSERT_TRUE(board.measured && board.truth);
+    EXPECT_DOUBLE_EQ(board.truth->angle, 0.5);
+    EXPECT_NEAR(board.measured->angle, board.truth->angle, 0.02);
+    EXPECT_NEAR(board.measured->x, board.truth->x, 0.02);
+    EXPECT_NEAR(board.measured->y, board.truth->y, 0.02);
+    EXPECT_TRUE(report.messages.contains("said: Automatic Placement Cycle Finished"));
+    const Json landed = drops();
+    ASSERT_EQ(landed.size(), 21u);
+    for (const Json& drop : landed) {
+        ASSERT_EQ(drop["place"], "board") << drop.dump();
+        EXPECT_LT(std::hypot(drop["error_x"].get<double>(), drop["error_y"].get<double>()), 0.05)
+            << drop.dump();
+        EXPECT_LT(std::abs(drop["error_angle"].get<double>()), 1.0) << drop.dump();
+    }
+}
+
+// Fiducial 2 taught 1 mm off where it is: the marks lie 0.85 mm nearer than taught, so one of
+// them is not the taught mark. The check says so and asks as for any failed check.
+TEST_F(HeadlessRunTest, MarkTaughtOffFailsTheCheckWithTheDistance) {
+    const QString folder = QFileInfo(copyDemoProject()).path() + "/";
+    ProjectState project;
+    MachineSettings settings;
+    ASSERT_TRUE(LoadProject(project, settings, folder, "Demo Panel"));
+    project.Fiducial2X += 1;
+    ASSERT_TRUE(SaveProject(project, settings, folder, "Demo Panel"));
+    HeadlessRunOptions options = demoRun(RunKind::Board);
+    options.projectFile = folder + "Demo Panel.Corvane";
+    options.userSettingsFile = kDemo + "Machine Settings/Corvane 2.ini";
+    options.userSystemFolder = kDemo + "System Settings";
+    const HeadlessRunReport report = run(options);
+    EXPECT_FALSE(report.finished);
+    EXPECT_EQ(report.reason, "fiducial check failed");
+    EXPECT_EQ(report.messages,
+              QStringList({"said: FIDUCIAL DISTANCE WRONG", "error: FIDUCIAL DISTANCE WRONG!",
+                           "said: Fiducial Check Failure",
+                           "asked: FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY? -> CANCEL"}));
+    EXPECT_TRUE(drops().empty());
 }
 
 TEST_F(HeadlessRunTest, FiducialFailureStopsTheRunOrRunsOnUncorrectedAsTold) {

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "support/cli/CliRun.h"
@@ -24,8 +25,11 @@ protected:
         QString("\"%1/demo/Demo Panel/Demo Panel.Corvane\"").arg(CORVANE_SOURCE_DIR);
 };
 
+// The panel turned a whole degree: each board's own fiducials give its correction (the report
+// shows it beside the world's), and the far marks, beyond the search's reach from where they
+// were taught, are looked at a second time.
 TEST_F(RunCliTest, PanelRunPrintsAProgressLinePerPartAndTheReport) {
-    const CliRun o = run(demo + " --panel --board-offset 0.5,0.5 --seed 3");
+    const CliRun o = run(demo + " --panel --board-offset 0.5,0.5 --board-rotation 1 --seed 3");
     ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
     EXPECT_EQ(o.err.count('\n'), 84);
     EXPECT_TRUE(o.err.startsWith("board 1 part 1/21 U1 placed\n")) << o.err.toStdString();
@@ -49,6 +53,30 @@ TEST_F(RunCliTest, PanelRunPrintsAProgressLinePerPartAndTheReport) {
         EXPECT_TRUE(report[figure].is_number()) << figure;
     }
     EXPECT_EQ(report["finished"], true);
+
+    ASSERT_EQ(report["boards"].size(), 4u);
+    for (const nlohmann::json& board : report["boards"]) {
+        EXPECT_EQ(board["true_rotation"], 1.0);
+        EXPECT_NEAR(board["measured_rotation"].get<double>(), 1.0, 0.02) << board.dump();
+        for (const char* axis : {"x", "y"}) {
+            EXPECT_NEAR(board[std::string("measured_offset_") + axis].get<double>(),
+                        board[std::string("true_offset_") + axis].get<double>(), 0.02)
+                << board.dump();
+        }
+    }
+    EXPECT_EQ(report["boards"][3]["board"], 4);
+    std::map<std::string, int> kinds;
+    for (const nlohmann::json& kind : report["part_kinds"]) {
+        kinds[kind["kind"]] = kind["parts"];
+        EXPECT_LE(kind["rms_error_deg"].get<double>(), kind["max_error_deg"].get<double>());
+        EXPECT_LT(kind["max_error_deg"].get<double>(), 1.0) << kind.dump();
+    }
+    EXPECT_EQ(kinds, (std::map<std::string, int>{{"0603C reel", 12},
+                                                 {"0603R reel", 12},
+                                                 {"0805C reel", 16},
+                                                 {"0805R reel", 24},
+                                                 {"SOIC-8 tray", 8},
+                                                 {"SOT-23 vibration", 12}}));
 }
 
 TEST_F(RunCliTest, StoppedRunExitsWithOneAndUnusableArgumentsWithTwo) {

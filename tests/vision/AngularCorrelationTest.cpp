@@ -76,6 +76,36 @@ TEST(AngularCorrelationTest, TurnedPartIsMeasuredWithinOneStep) {
     }
 }
 
+// The refined search finds the turn between the steps and the offset between the pixels, for
+// parts shrunk by 1, 2 and 3, at any base angle.
+TEST(AngularCorrelationTest, RefinedSearchMeasuresBelowTheStep) {
+    struct Case {
+        int size;
+        double turn, base;
+        int dx, dy;
+    };
+    const double mmPerPixel = 40.0 / 640;
+    for (const Case c : {Case{100, 12.3, 0, 0, 0}, Case{100, -20.7, 0, 13, -7},
+                         Case{62, 1.7, 0, 0, 0}, Case{62, -2.2, 90, -9, 5}, Case{48, 5.9, 0, 4, 4},
+                         Case{148, -0.8, 0, 0, 0}, Case{66, 0, 0, 6, -11}}) {
+        VisionBench bench;
+        bench.precision = SearchPrecision::Refined;
+        bench.state.ImageReference = texture(c.size, c.size, 130 + c.size);
+        bench.state.ImageUplooking =
+            offsetPartFrame(*bench.state.ImageReference, c.dx, c.dy, c.turn + c.base);
+        double x = c.dx;
+        double y = -c.dy;
+        turnPoint(x, y, -(c.turn + c.base));
+        const std::string name = std::to_string(c.size) + " px turned " + std::to_string(c.turn);
+        ASSERT_TRUE(AngularVisualCorrelation(bench.context(), -c.base, 6)) << name;
+        // The frames are turned by the bilinear rotation, which blurs them unevenly: a tenth of
+        // a degree and a quarter pixel is as close as they tell.
+        EXPECT_NEAR(bench.state.VisionAngle, -c.turn, 0.15) << name;
+        EXPECT_NEAR(bench.state.VisionCentreX, -x * mmPerPixel, 0.3 * mmPerPixel) << name;
+        EXPECT_NEAR(bench.state.VisionCentreY, y * mmPerPixel, 0.3 * mmPerPixel) << name;
+    }
+}
+
 // A limit past half a turn only repeats angles: the sweep stops at 180 degrees either way
 // instead of asking for billions of trials (and the memory for them).
 TEST(AngularCorrelationTest, LimitBeyondHalfATurnSearchesAsHalfATurn) {

@@ -20,13 +20,35 @@ QString errorOf(const std::function<void()>& action) {
     return {};
 }
 
-TEST(CameraFormatText, WritesSizeRateAndDepth) {
-    EXPECT_EQ(CameraFormatText(CameraFormat(640, 480, 30, 24)), "640x480 30Hz 24bpp");
-    EXPECT_EQ(CameraFormatText(CameraFormat(800, 600, 0, 32)), "800x600 32bpp");
-    // The rate is whole frames per second, cut toward zero.
-    TWCameraFormat format = CameraFormat(1280, 720, 0, 16);
-    format.AvgTimePerFrame = 333667;  // 29.97 Hz
-    EXPECT_EQ(CameraFormatText(format), "1280x720 29Hz 16bpp");
+TEST(CameraFormatText, SaysTheSizeTheRateOrItsRangeAndThePixelFormat) {
+    using F = QVideoFrameFormat;
+    EXPECT_EQ(CameraFormatText(CameraFormat(640, 480, 30)), "640x480 30Hz YUYV");
+    EXPECT_EQ(CameraFormatText(CameraFormat(800, 600, 0, F::Format_BGRX8888)), "800x600 RGB32");
+    TWCameraFormat format = CameraFormat(1920, 1080, 30, F::Format_Jpeg);
+    format.MinFrameRate = 7.5;
+    EXPECT_EQ(CameraFormatText(format), "1920x1080 7.5-30Hz MJPEG");
+    format.MinFrameRate = format.MaxFrameRate = 29.97;
+    format.PixelFormat = F::Format_NV12;
+    EXPECT_EQ(CameraFormatText(format), "1920x1080 29.97Hz NV12");
+}
+
+// Two formats that read alike in the older texts (same size, rate and depth) are told apart
+// now, and a stored text finds exactly its own format; an older text still finds one.
+TEST(CameraFormatText, AStoredTextRestoresTheExactFormat) {
+    using F = QVideoFrameFormat;
+    TWCameraFormat slow = CameraFormat(1280, 720, 30, F::Format_BGRX8888);
+    slow.MinFrameRate = 5;
+    const TWCameraFormat fixed = CameraFormat(1280, 720, 30, F::Format_BGRX8888);
+    const TWCameraFormat bgra = CameraFormat(1280, 720, 30, F::Format_BGRA8888);
+    const QList<TWCameraFormat> formats{slow, fixed, bgra};
+    EXPECT_EQ(LegacyCameraFormatText(slow), "1280x720 30Hz 32bpp");
+    EXPECT_EQ(LegacyCameraFormatText(bgra), LegacyCameraFormatText(fixed));
+    for (int index = 0; index < formats.size(); ++index) {
+        EXPECT_EQ(FindCameraFormat(formats, CameraFormatText(formats[index])), index);
+    }
+    EXPECT_EQ(FindCameraFormat(formats, "1280x720 30Hz 32bpp"), 0);
+    EXPECT_EQ(LegacyCameraFormatText(CameraFormat(800, 600, 0)), "800x600 16bpp");
+    EXPECT_EQ(FindCameraFormat(formats, "1280x720 60Hz YUYV"), -1);
 }
 
 TEST(TWCamera, IdenticalDevicesGetDistinctNamesThatOpenEachOne) {
@@ -99,7 +121,7 @@ TEST(SimCameraProvider, OffersTwoCamerasOnlyWhenTheLibraryRendersThem) {
     camera.SetDeviceName("Simulated Up Camera");
     const QList<TWCameraFormat> formats = camera.GetSupportedFormats();
     ASSERT_EQ(formats.size(), 1);
-    EXPECT_EQ(CameraFormatText(formats[0]), "640x480 30Hz 32bpp");
+    EXPECT_EQ(CameraFormatText(formats[0]), "640x480 30Hz RGB32");
 }
 
 TEST(SimCameraProvider, EveryCaptureShowsTheMachineAsItIsNow) {

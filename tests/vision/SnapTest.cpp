@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include "context/ProgramContext.h"
 #include "support/ScriptedOperatorPort.h"
+#include "support/TestFiles.h"
 #include "vision/Capture.h"
 #include "vision/SnapBox.h"
 #include "vision/SnapFiles.h"
@@ -161,15 +163,40 @@ TEST_F(SnapFileTest, TheHomeSnapReplacesItsFileWithoutAsking) {
     EXPECT_GT(QFileInfo(home).size(), 100 * 60 * 3);
 }
 
+TEST_F(SnapFileTest, SnapsAreWritten32BitAndBothDepthsLoadToTheSamePixels) {
+    const QString written = context.SystemSettingsFolder + "Home.BMP";
+    ASSERT_TRUE(save(SnapDestination::Special, written));
+    const QByteArray bytes = readFile(written);
+    ASSERT_GE(bytes.size(), 54);
+    EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 28), 32);  // bits per pixel
+    EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 30), 0u);  // no compression
+    EXPECT_EQ(bytes.size(), 54 + 100 * 60 * 4);
+    // The bottom row comes first, each pixel blue, green, red, 255.
+    const TColor32 bottomLeft = frame->pixel(350, 329);
+    EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 54), bottomLeft | 0xFF000000u);
+
+    // An older 24-bit snap of the same cut.
+    const QString older = context.SystemSettingsFolder + "Older.bmp";
+    QImage picture;
+    imageToPicture(copyWindow(*frame, window).get(), picture);
+    ASSERT_TRUE(picture.save(older, "BMP"));
+    ImagePtr fromNew;
+    ImagePtr fromOld;
+    ASSERT_TRUE(LoadSnap(written, fromNew));
+    ASSERT_TRUE(LoadSnap(older, fromOld));
+    EXPECT_EQ(fromNew->Width, 100);
+    EXPECT_EQ(fromNew->Height, 60);
+    EXPECT_EQ(fromNew->Bits, fromOld->Bits);
+    EXPECT_EQ(fromNew->pixel(0, 0), frame->pixel(350, 270));
+}
+
 // The picture reader takes a bitmap that broke off half-way and fills the rest: such a snap
 // must not become a reference.
 TEST_F(SnapFileTest, ABitmapCutShortIsNoSnap) {
     const QString path = context.SystemSettingsFolder + "Home.BMP";
     ASSERT_TRUE(save(SnapDestination::Special, path));
+    const QByteArray whole = readFile(path);
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray whole = file.readAll();
-    file.close();
     ASSERT_FALSE(BitmapCutShort(whole));
     ImagePtr snap;
     ASSERT_TRUE(LoadSnap(path, snap));

@@ -20,15 +20,17 @@ public:
     std::vector<std::string> events;
 };
 
-// A machine's vision: settings at their defaults, a scripted operator.
+// A machine's vision: settings at their defaults, a scripted operator. It runs the literal
+// searches, which the oracle spells out, unless a test asks for the refined ones.
 struct VisionBench {
     VisionState state;
     MachineSettings settings;
     ScriptedOperatorPort port;
     RecordingTestDisplay display;
     int threads = 0;
+    SearchPrecision precision = SearchPrecision::Literal;
 
-    VisionContext context() { return {state, settings, port, &display, threads}; }
+    VisionContext context() { return {state, settings, port, &display, threads, precision}; }
 
     oracle::Fields fields() const {
         return {false, state.VisionCorrelation, state.VisionCentreX, state.VisionCentreY,

@@ -282,12 +282,15 @@ TEST_F(VisionSettingsTest, StartUpRestoresTheStoredCamerasAndLeavesAGoneOneStopp
     auto down = provider->add("Bench Camera", {CameraFormat(640, 480), CameraFormat(800, 600)},
                               [](const TWCameraFormat& format) { return GreyFrame(format, 50); });
     context.settings.cameraDownDeviceName = "Bench Camera";
-    context.settings.cameraDownFormatName = "800x600 30Hz 24bpp";
+    context.settings.cameraDownFormatName = "800x600 30Hz 16bpp";  // as older versions stored it
     context.settings.cameraUpDeviceName = "Unplugged Camera";
-    context.settings.cameraUpFormatName = "640x480 30Hz 24bpp";
+    context.settings.cameraUpFormatName = "640x480 30Hz YUYV";
     window.StartCameras();
     EXPECT_TRUE(cameras.WCameraDown.GetActive());
     EXPECT_EQ(cameras.WCameraDown.GetFormat().Width, 800);
+    // It ran: its choice is kept as the program writes it now, with the camera's identity.
+    EXPECT_EQ(context.settings.cameraDownFormatName, "800x600 30Hz YUYV");
+    EXPECT_EQ(context.settings.cameraDownDeviceId, down->id);
     EXPECT_FALSE(cameras.WCameraUp.GetActive());
     EXPECT_EQ(list("ComboBoxCameraUp")->currentIndex(), -1);
     EXPECT_EQ(list("ComboBoxFormatUp")->currentIndex(), -1);
@@ -306,12 +309,12 @@ TEST_F(VisionSettingsTest, StartAndStopFollowTheChosenDeviceAndReportAGoneOne) {
     list("ComboBoxCameraUp")->setCurrentIndex(0);
     emit list("ComboBoxCameraUp")->activated(0);
     ASSERT_EQ(list("ComboBoxFormatUp")->count(), 1);
-    EXPECT_EQ(list("ComboBoxFormatUp")->itemText(0), "640x480 30Hz 24bpp");
+    EXPECT_EQ(list("ComboBoxFormatUp")->itemText(0), "640x480 30Hz YUYV");
     list("ComboBoxFormatUp")->setCurrentIndex(0);
     child<QPushButton>(window, "ButtonUpCameraStart")->click();
     EXPECT_TRUE(cameras.WCameraUp.GetActive());
     EXPECT_EQ(context.SelectedCamera, 1);
-    EXPECT_EQ(context.settings.cameraUpFormatName, "640x480 30Hz 24bpp");
+    EXPECT_EQ(context.settings.cameraUpFormatName, "640x480 30Hz YUYV");
     EXPECT_FALSE(child<QPushButton>(window, "ButtonUpCameraStart")->isEnabled());
     EXPECT_FALSE(list("ComboBoxCameraUp")->isEnabled());
 
@@ -321,6 +324,63 @@ TEST_F(VisionSettingsTest, StartAndStopFollowTheChosenDeviceAndReportAGoneOne) {
     child<QPushButton>(window, "ButtonUpCameraStart")->click();
     EXPECT_FALSE(cameras.WCameraUp.GetActive());
     EXPECT_EQ(person.callsStartingWith("error: "), QStringList{"Camera device not found"});
+}
+
+// A start that fails is told and never kept as the camera to start next time.
+TEST_F(VisionSettingsTest, AFailedStartIsToldAndNotStored) {
+    auto busy = provider->add("Bench Camera", {CameraFormat(640, 480)});
+    busy->startError = "Device or resource busy";
+    window.show();
+    window.StartCameras();  // lists the devices; nothing stored, nothing starts
+    list("ComboBoxCameraDown")->setCurrentIndex(0);
+    emit list("ComboBoxCameraDown")->activated(0);
+    list("ComboBoxFormatDown")->setCurrentIndex(0);
+    child<QPushButton>(window, "ButtonDownCameraStart")->click();
+    EXPECT_FALSE(cameras.WCameraDown.GetActive());
+    EXPECT_EQ(person.callsStartingWith("error: "), QStringList{"Device or resource busy"});
+    EXPECT_TRUE(context.settings.cameraDownDeviceName.isEmpty());
+    EXPECT_TRUE(context.settings.cameraDownDeviceId.isEmpty());
+    EXPECT_TRUE(context.settings.cameraDownFormatName.isEmpty());
+    EXPECT_TRUE(child<QPushButton>(window, "ButtonDownCameraStart")->isEnabled());
+}
+
+// Two "USB Camera"s: each role finds its own by the port, whatever the order they are listed
+// in and whichever of them is called "#2" now; when a camera's port is gone its name is the
+// fallback, but never for the camera the other role knows as its own.
+TEST_F(VisionSettingsTest, IdenticalCamerasKeepTheirRolesWhenTheirOrderChanges) {
+    const auto showing = [](int grey) {
+        return [grey](const TWCameraFormat& format) { return GreyFrame(format, grey); };
+    };
+    auto upCamera = provider->add("USB Camera", {CameraFormat(640, 480)}, showing(10));
+    auto downCamera = provider->add("USB Camera", {CameraFormat(640, 480)}, showing(200));
+    context.settings.cameraUpDeviceName = "USB Camera";
+    context.settings.cameraUpDeviceId = upCamera->id;
+    context.settings.cameraDownDeviceName = "USB Camera #2";
+    context.settings.cameraDownDeviceId = downCamera->id;
+    context.settings.cameraUpFormatName = context.settings.cameraDownFormatName =
+        "640x480 30Hz YUYV";
+    std::swap(provider->cameras[0], provider->cameras[1]);  // replugged: listed the other way
+    window.StartCameras();
+    EXPECT_TRUE(upCamera->running);
+    EXPECT_TRUE(downCamera->running);
+    QImage frame;
+    ASSERT_TRUE(cameras.currentFrame(CameraRole::Down, frame));
+    EXPECT_EQ(qRed(frame.pixel(0, 0)), 200);
+    ASSERT_TRUE(cameras.currentFrame(CameraRole::Up, frame));
+    EXPECT_EQ(qRed(frame.pixel(0, 0)), 10);
+    EXPECT_EQ(context.settings.cameraDownDeviceName, "USB Camera");  // its listed name now
+    EXPECT_EQ(context.settings.cameraDownDeviceId, downCamera->id);
+
+    // The down camera unplugged: the up camera is now the only "USB Camera", the down
+    // camera's name, but it stays the up camera's.
+    cameras.WCameraUp.SetActive(false);
+    cameras.WCameraDown.SetActive(false);
+    std::erase(provider->cameras, downCamera);
+    TFormVisionSettings restarted{context, cameras, [] {}};
+    restarted.StartCameras();
+    EXPECT_TRUE(cameras.WCameraUp.GetActive());
+    EXPECT_FALSE(cameras.WCameraDown.GetActive());
+    EXPECT_EQ(restarted.findChild<QComboBox*>("ComboBoxCameraDown")->currentIndex(), -1);
 }
 
 TEST_F(VisionSettingsTest, ClosingRestoresTheCameraShownBefore) {

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "CliCommand.h"
+#include "CorvaneVersion.h"
 
 std::vector<CliCommand>& CliCommands() {
     static std::vector<CliCommand> commands;
@@ -10,7 +11,9 @@ std::vector<CliCommand>& CliCommands() {
 namespace {
 
 int printUsage() {
-    std::fputs("usage: corvane2-cli COMMAND [ARGUMENTS]\ncommands:\n", stderr);
+    std::fputs(
+        "usage: corvane2-cli COMMAND [ARGUMENTS]\n       corvane2-cli --version\ncommands:\n",
+        stderr);
     for (const CliCommand& command : CliCommands()) {
         std::fprintf(stderr, "  %s %s\n", command.name, command.usage);
     }
@@ -24,6 +27,10 @@ int RunCliCommand(QStringList arguments) {
         return printUsage();
     }
     const QString name = arguments.takeFirst();
+    if (name == "--version" && arguments.isEmpty()) {
+        std::printf("corvane2-cli %s\n", kCorvaneVersion);
+        return 0;
+    }
     for (const CliCommand& command : CliCommands()) {
         if (name == QLatin1String(command.name)) {
             return command.run(arguments);

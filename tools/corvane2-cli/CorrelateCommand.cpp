@@ -13,7 +13,7 @@ namespace {
 
 constexpr const char* kUsage =
     "--reference REF.bmp --image FRAME.bmp [--up] [--angular] [--angle DEG] [--view-width MM] "
-    "[--enlarge MM] [--limit L] [--angle-limit DEG]";
+    "[--enlarge MM] [--limit L] [--angle-limit DEG] [--literal]";
 
 // Nobody watches a command-line run: nothing to show, nothing to ask.
 class SilentOperatorPort final : public OperatorPort {
@@ -36,6 +36,8 @@ struct CorrelateOptions {
     QString image;
     bool up = false;
     bool angular = false;
+    // The searches' whole-pixel, whole-step answers instead of the refined ones the machine uses.
+    bool literal = false;
     double angle = 0;
     std::optional<double> viewWidth;
     std::optional<int> enlarge;
@@ -77,6 +79,8 @@ std::optional<CorrelateOptions> parseOptions(const QStringList& arguments, QStri
             options.up = true;
         } else if (name == "--angular") {
             options.angular = true;
+        } else if (name == "--literal") {
+            options.literal = true;
         } else if (name == "--reference") {
             ok = readValue(arguments, i, name, path, options.reference, kFile, problem);
         } else if (name == "--image") {
@@ -153,7 +157,9 @@ int correlate(CorrelateOptions options) {
     const int enlarge = options.enlarge.value_or(up ? settings.uplookingCameraEnlargementMM
                                                     : settings.downlookingCameraEnlargementMM);
     SilentOperatorPort port;
-    const VisionContext vision{state, settings, port};
+    const VisionContext vision{
+        state,   settings, port,
+        nullptr, 0,        options.literal ? SearchPrecision::Literal : SearchPrecision::Refined};
     const bool found = options.angular ? AngularVisualCorrelation(vision, options.angle, enlarge)
                                        : VisualCorrelation(vision, options.angle, enlarge, up);
     printResult(found, state);

@@ -118,11 +118,37 @@ QString partJson(const PartOutcome& part) {
     return "    {" + members.join(", ") + "}";
 }
 
-QString reportJson(const HeadlessRunReport& report) {
-    QStringList parts;
-    for (const PartOutcome& part : report.parts) {
-        parts << partJson(part);
+// A board's fiducial correction beside the world's truth: origin shift and turn, each or null.
+QString boardJson(const BoardOutcome& board) {
+    QStringList members{"\"board\": " + QString::number(board.board)};
+    for (const auto& [name, pose] :
+         {std::pair{"measured", &board.measured}, {"true", &board.truth}}) {
+        const auto field = [&](double TablePose::*value) {
+            return *pose ? JsonNumber((**pose).*value) : QString("null");
+        };
+        members << QString("\"%1_offset_x\": ").arg(name) + field(&TablePose::x)
+                << QString("\"%1_offset_y\": ").arg(name) + field(&TablePose::y)
+                << QString("\"%1_rotation\": ").arg(name) + field(&TablePose::angle);
     }
+    return "    {" + members.join(", ") + "}";
+}
+
+QString partKindJson(const PartKindOutcome& kind) {
+    return "    {\"kind\": " + JsonText(kind.kind) + ", \"parts\": " + QString::number(kind.parts) +
+           ", \"max_error_deg\": " + JsonNumber(kind.maxErrorDeg) +
+           ", \"rms_error_deg\": " + JsonNumber(kind.rmsErrorDeg) + "}";
+}
+
+template <typename Item>
+QStringList jsonItems(const QList<Item>& items, QString (*json)(const Item&)) {
+    QStringList texts;
+    for (const Item& item : items) {
+        texts << json(item);
+    }
+    return texts;
+}
+
+QString reportJson(const HeadlessRunReport& report) {
     QStringList messages;
     for (const QString& message : report.messages) {
         messages << "    " + JsonText(message);
@@ -131,7 +157,9 @@ QString reportJson(const HeadlessRunReport& report) {
         return items.isEmpty() ? QString("[]") : "[\n" + items.join(",\n") + "\n  ]";
     };
     const QStringList members{
-        "\"parts\": " + list(parts),
+        "\"parts\": " + list(jsonItems(report.parts, partJson)),
+        "\"boards\": " + list(jsonItems(report.boards, boardJson)),
+        "\"part_kinds\": " + list(jsonItems(report.partKinds(), partKindJson)),
         "\"max_error_mm\": " + JsonNumber(report.maxErrorMm()),
         "\"rms_error_mm\": " + JsonNumber(report.rmsErrorMm()),
         "\"max_error_deg\": " + JsonNumber(report.maxErrorDeg()),

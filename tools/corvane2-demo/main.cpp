@@ -4,8 +4,6 @@
 // by the program's own writers, every snap cut from a frame the simulated cameras render.
 #include <QCoreApplication>
 #include <QDir>
-#include <QImage>
-#include <QSaveFile>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +17,7 @@
 #include "project/TextFiles.h"
 #include "settings/MachineSettingsStore.h"
 #include "vision/FilterWindow.h"
+#include "vision/SnapFiles.h"
 
 namespace {
 
@@ -87,10 +86,7 @@ private:
         // An odd box would put the snap's centre a pixel off the part's.
         const int box = 2 * static_cast<int>(std::lround(sizeMm / spec.mmPerPixel() / 2));
         const ImagePtr cut = copyWindow(*frame, snapWindow(width, height, box, box));
-        QImage picture;
-        imageToPicture(cut.get(), picture);
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "BMP") || !file.commit()) {
+        if (!WriteBitmap32(*cut, path)) {
             return fail("cannot write " + path);
         }
         return true;

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "PolicyOperatorPort.h"
+#include "RunSources.h"
 #include "SimulatorSession.h"
 #include "app/MachineControl.h"
 #include "context/ProgramContext.h"
@@ -18,14 +19,13 @@
 #include "handling/Pick.h"
 #include "motion/Homing.h"
 #include "project/BoardOrigin.h"
+#include "project/BoardTransform.h"
+#include "project/FeederList.h"
 #include "project/ProjectFile.h"
 #include "settings/MachineSettingsStore.h"
 #include "vision/SimCameraProvider.h"
 
 namespace {
-
-const char* const kOwnSystemFolder = "System Settings";
-const char* const kOwnMachineSettings = "Machine Settings/Corvane 2.ini";
 
 // The simulator's two cameras as the machine sequences capture them: each frame rendered
 // when it is asked for, showing the machine as it is then.
@@ -59,6 +59,9 @@ private:
 // save the project.
 void copyFiles(const QString& from, const QString& to) {
     QDir().mkpath(to);
+    if (from.isEmpty()) {
+        return;  // no folder (QDir would take the working folder for it)
+    }
     for (const QFileInfo& file : QDir(from).entryInfoList(QDir::Files)) {
         const QString copy = QDir(to).filePath(file.fileName());
         QFile::copy(file.absoluteFilePath(), copy);
@@ -110,21 +113,18 @@ QString scratchFolder() {
 class Workspace {
 public:
     bool prepare(const HeadlessRunOptions& options, ProgramContext& context, QString* error) {
-        const QFileInfo project(options.projectFile);
-        if (!project.isFile() || !disk_.isValid()) {
+        const std::optional<RunSources> sources =
+            FindRunSources(options.projectFile, options.userSettingsFile, options.userSystemFolder);
+        if (!sources || !disk_.isValid()) {
             *error = "no project file " + options.projectFile;
             return false;
         }
-        const QDir around = project.absoluteDir().filePath("..");
-        const QString name = project.completeBaseName();
+        const QString name = sources->projectName;
         context.ProjectsRoot = disk_.filePath("Corvane Projects") + "/";
         context.SystemSettingsFolder = disk_.filePath("Corvane System Settings") + "/";
-        copyFiles(project.absolutePath(), context.ProjectsRoot + name);
-        copyFiles(around.exists(kOwnSystemFolder) ? around.filePath(kOwnSystemFolder)
-                                                  : options.userSystemFolder,
-                  context.SystemSettingsFolder);
-        loadMachineSettings(around.filePath(kOwnMachineSettings), options.userSettingsFile,
-                            context.settings);
+        copyFiles(sources->projectFolder, context.ProjectsRoot + name);
+        copyFiles(sources->systemSettingsFolder, context.SystemSettingsFolder);
+        LoadRunMachineSettings(*sources, context.settings);
         const QString store = disk_.filePath("Corvane 2.ini");
         context.openSettingsStore = [store] { return OpenMachineSettingsStoreAt(store); };
         SaveMachineSettings(context);
@@ -139,25 +139,36 @@ public:
     }
 
 private:
-    static void loadMachineSettings(const QString& own, const QString& user,
-                                    MachineSettings& settings) {
-        for (const QString& file : {own, user}) {
-            if (file.isEmpty() || !QFileInfo(file).isFile()) {
-                continue;
-            }
-            const auto store = OpenMachineSettingsStoreAt(file);
-            if (!store->allKeys().isEmpty()) {
-                LoadMachineSettings(*store, settings);
-                return;
-            }
-        }
-    }
-
     QTemporaryDir disk_{scratchFolder() + "/corvane-run-XXXXXX"};
 };
 
+// Where the fiducial correction in force puts the current board: its origin's shift and its turn.
+TablePose correctionAtOrigin(const ProjectState& project) {
+    const QPointF origin = CorrectedBoardPosition(project, 0, 0);
+    return {origin.x(), origin.y(), project.FiducialRotation};
+}
+
+// The world's boards as they truly lie: each origin's shift from its nominal place and the turn.
+QMap<int, TablePose> trueBoardPlaces(const SimulatorSession& simulator) {
+    QMap<int, TablePose> places;
+    for (const QJsonValue value : reportList(simulator.worldState(), "boards")) {
+        const QJsonObject board = value.toObject();
+        places[board.value("board").toInt()] = {
+            board.value("origin_x").toDouble() - board.value("nominal_x").toDouble(),
+            board.value("origin_y").toDouble() - board.value("nominal_y").toDouble(),
+            board.value("angle").toDouble()};
+    }
+    return places;
+}
+
+QString feederDescription(const ProjectState& project, int feeder) {
+    const FeederRec* record = FeederAt(project, feeder);
+    return record ? record->Description : QString();
+}
+
 // Follows the run through its part counters: each advance past a part is that part placed
-// (or skipped, when disabled), and the world's newest drop is where it landed.
+// (or skipped, when disabled), and the world's newest drop is where it landed; the correction
+// it was placed with is its board's.
 class RunTracker {
 public:
     RunTracker(ProgramContext& context, const SimulatorSession& simulator,
@@ -178,6 +189,7 @@ public:
             const bool enabled = project.Parts[part_ - 1].Enabled;
             if (enabled) {
                 dropOf_[{board_, part_}] = dropCount();
+                measured_[board_] = correctionAtOrigin(project);
             }
             tell(board_, part_, enabled ? "placed" : "skipped (disabled)");
         }
@@ -199,6 +211,7 @@ public:
             for (int part = 1; part <= project.PartCount(); ++part) {
                 PartOutcome outcome;
                 outcome.designator = project.Parts[part - 1].Designator;
+                outcome.kind = feederDescription(project, project.Parts[part - 1].Feeder);
                 outcome.board = board;
                 outcome.enabled = project.Parts[part - 1].Enabled;
                 const auto drop = dropOf_.constFind({board, part});
@@ -216,6 +229,23 @@ public:
             }
         }
         return outcomes;
+    }
+
+    // The run's boards: the correction each was placed with beside the world's truth.
+    QList<BoardOutcome> boards(int firstBoard, int lastBoard) const {
+        const QMap<int, TablePose> truth = trueBoardPlaces(simulator_);
+        QList<BoardOutcome> boards;
+        for (int board = firstBoard; board <= lastBoard; ++board) {
+            BoardOutcome outcome{board, std::nullopt, std::nullopt};
+            if (measured_.contains(board)) {
+                outcome.measured = measured_[board];
+            }
+            if (truth.contains(board)) {
+                outcome.truth = truth[board];
+            }
+            boards << outcome;
+        }
+        return boards;
     }
 
     void tellUnplaced(int firstBoard, int lastBoard) const {
@@ -250,6 +280,7 @@ private:
     int board_ = 0;
     int part_ = 0;
     QMap<QPair<int, int>, int> dropOf_;  // (board, part) -> 1-based index in the drop record
+    QMap<int, TablePose> measured_;      // board -> the correction its parts were placed with
 };
 
 // A text as it is said and shown, without its punctuation.
@@ -400,6 +431,31 @@ double HeadlessRunReport::maxErrorDeg() const {
     return largest;
 }
 
+QList<PartKindOutcome> HeadlessRunReport::partKinds() const {
+    QList<PartKindOutcome> kinds;
+    QMap<QString, double> squares;
+    for (const PartOutcome& part : parts) {
+        const std::optional<double> error = part.errorDeg();
+        if (!error) {
+            continue;
+        }
+        auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const PartKindOutcome& known) {
+            return known.kind == part.kind;
+        });
+        if (kind == kinds.end()) {
+            kinds << PartKindOutcome{part.kind};
+            kind = kinds.end() - 1;
+        }
+        ++kind->parts;
+        kind->maxErrorDeg = std::max(kind->maxErrorDeg, std::abs(*error));
+        squares[part.kind] += *error * *error;
+    }
+    for (PartKindOutcome& kind : kinds) {
+        kind.rmsErrorDeg = std::sqrt(squares[kind.kind] / kind.parts);
+    }
+    return kinds;
+}
+
 std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, QString* error) {
     QElapsedTimer wall;
     wall.start();
@@ -448,6 +504,7 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
         report.machineSeconds = clock.now() - started + simulator->takeMotionSeconds();
     }
     report.parts = tracker.outcomes(firstBoard, lastBoard);
+    report.boards = tracker.boards(firstBoard, lastBoard);
     report.finished = report.reason.isEmpty() && report.partsFailed() == 0;
     if (!report.finished) {
         tracker.tellUnplaced(firstBoard, lastBoard);

@@ -42,6 +42,7 @@ struct TablePose {
 
 struct PartOutcome {
     QString designator;
+    QString kind;  // its feeder's description
     int board = 0;
     bool enabled = true;
     bool placed = false;
@@ -52,11 +53,30 @@ struct PartOutcome {
     std::optional<double> errorDeg() const;
 };
 
+// A board of the run: how its fiducial check found it beside how the world truly put it, each
+// as the shift of the board's origin from its nominal place (mm, machine frame) and its turn
+// (degrees, A sense).
+struct BoardOutcome {
+    int board = 0;
+    std::optional<TablePose> measured;  // the correction its parts were placed with; none placed:
+                                        // unknown
+    std::optional<TablePose> truth;
+};
+
+// The angle errors of the placed parts of one kind (their feeder's description).
+struct PartKindOutcome {
+    QString kind;
+    int parts = 0;
+    double maxErrorDeg = 0;  // the largest turn, either way
+    double rmsErrorDeg = 0;
+};
+
 struct HeadlessRunReport {
-    QList<PartOutcome> parts;  // every part of the run's boards, in run order
-    bool finished = false;     // every enabled part was placed
-    QString reason;            // why the run stopped, when it did not finish
-    QStringList messages;      // what the run said, showed and was asked, in order
+    QList<PartOutcome> parts;    // every part of the run's boards, in run order
+    QList<BoardOutcome> boards;  // the run's boards, in order
+    bool finished = false;       // every enabled part was placed
+    QString reason;              // why the run stopped, when it did not finish
+    QStringList messages;        // what the run said, showed and was asked, in order
     double machineSeconds = 0;
     double wallSeconds = 0;       // the whole job
     double cycleWallSeconds = 0;  // the placement cycle alone, from start to park
@@ -66,6 +86,8 @@ struct HeadlessRunReport {
     double maxErrorMm() const;
     double rmsErrorMm() const;
     double maxErrorDeg() const;
+    // Every kind with a placed part whose turn is known, in the order they first come.
+    QList<PartKindOutcome> partKinds() const;
 };
 
 // Runs the job on copies in a temporary folder: the project folder, the system snaps (its own

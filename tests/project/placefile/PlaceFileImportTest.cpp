@@ -7,12 +7,15 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "project/PlaceFileParser.h"
 #include "settings/TextEncoding.h"
 #include "support/TestFiles.h"
 
 using namespace PlaceFile;
 
 namespace {
+
+using PlaceFile::PartRec;
 
 TEST(SplitLines, EndsLinesAtLfOrCrLf) {
     const struct {
@@ -71,6 +74,54 @@ TEST(ReadPlaceFile, MissingFileOrFolderCannotBeRead) {
 
 PlaceFile::PartRec row(const QString& designator, double rotation) {
     return {designator, "0805", 25.4, 50.8, "T", rotation, "10k"};
+}
+
+PlaceFile::PartRec sidedRow(const QString& designator, BoardSide side, double x, double rotation) {
+    return {designator, "0805", x, 7, side == BoardSide::Top ? "T" : "B", rotation, "10k", side};
+}
+
+QStringList designators(const QList<PlaceFile::PartRec>& rows) {
+    QStringList names;
+    for (const PlaceFile::PartRec& each : rows) {
+        names << each.Designator;
+    }
+    return names;
+}
+
+TEST(SelectRows, TakesTheChosenSideAndTurnsTheBottomOverOnlyWhenAsked) {
+    const QList<PlaceFile::PartRec> rows = {
+        sidedRow("B1", BoardSide::Bottom, 10, 90), sidedRow("T1", BoardSide::Top, 5, 0),
+        sidedRow("B2", BoardSide::Bottom, -3, -135), sidedRow("T2", BoardSide::Top, 6, 270)};
+    EXPECT_EQ(CountSides(rows).Top, 2);
+    EXPECT_EQ(CountSides(rows).Bottom, 2);
+    EXPECT_EQ(designators(SelectRows(rows, SideChoice::All)), designators(rows));
+    EXPECT_EQ(designators(SelectRows(rows, SideChoice::Top)), QStringList({"T1", "T2"}));
+
+    const QList<PlaceFile::PartRec> bottom = SelectRows(rows, SideChoice::Bottom);
+    ASSERT_EQ(designators(bottom), QStringList({"B1", "B2"}));
+    EXPECT_EQ(bottom[0].X, 10);
+    EXPECT_EQ(bottom[0].Rotation, 90);
+
+    // Sorted again by the new angles: "315.000" before "90.000" as text.
+    const QList<PlaceFile::PartRec> turned = SelectRows(rows, SideChoice::BottomTurnedOver);
+    ASSERT_EQ(designators(turned), QStringList({"B2", "B1"}));
+    EXPECT_EQ(turned[0].X, 3);
+    EXPECT_EQ(turned[0].Rotation, 315);
+    EXPECT_EQ(turned[1].X, -10);
+    EXPECT_EQ(turned[1].Y, 7);
+    EXPECT_EQ(turned[1].Rotation, 90);
+}
+
+TEST(TurnedOver, MirrorsXAndTheAngleAndKeepsTheAngleWithinAFullTurn) {
+    const std::pair<double, double> angles[] = {{0, 180},    {60, 120},  {180, 0},    {-90, 270},
+                                                {-135, 315}, {-270, 90}, {-300, 120}, {359, -179}};
+    for (const auto& [angle, turned] : angles) {
+        const PlaceFile::PartRec result = TurnedOver(sidedRow("A", BoardSide::Bottom, 2.5, angle));
+        EXPECT_EQ(result.X, -2.5) << angle;
+        EXPECT_DOUBLE_EQ(result.Rotation, turned) << angle;
+        EXPECT_GT(result.Rotation, -360) << angle;
+        EXPECT_LT(result.Rotation, 360) << angle;
+    }
 }
 
 ProjectState projectWithTwoParts(int currentPart) {

@@ -1,5 +1,7 @@
 #include "project/PlaceFileParser.h"
 
+#include "PlaceFileRowChecks.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -107,16 +109,6 @@ struct LineCase {
     bool metric;
 };
 
-void expectSameRow(const PartRec& actual, const PartRec& expected, const char* name) {
-    EXPECT_EQ(actual.Designator, expected.Designator) << name;
-    EXPECT_EQ(actual.Pattern, expected.Pattern) << name;
-    EXPECT_NEAR(actual.X, expected.X, 1e-9) << name;
-    EXPECT_NEAR(actual.Y, expected.Y, 1e-9) << name;
-    EXPECT_EQ(actual.Layer, expected.Layer) << name;
-    EXPECT_DOUBLE_EQ(actual.Rotation, expected.Rotation) << name;
-    EXPECT_EQ(actual.Comment, expected.Comment) << name;
-}
-
 TEST(ParsePlaceLines, ReadsComponentLinesInMilAndMm) {
     const LineCase cases[] = {
         {"mil converted to mm",
@@ -129,7 +121,7 @@ TEST(ParsePlaceLines, ReadsComponentLinesInMilAndMm) {
          true},
         {"two-word footprint",
          "U1 SOT 23 10mm 20mm 10mm 20mm 10mm 20mm B 180 BC847",
-         {"U1", "SOT 23", 10, 20, "B", 180, "BC847"},
+         {"U1", "SOT 23", 10, 20, "B", 180, "BC847", BoardSide::Bottom},
          true},
         {"rotation 450",
          "C1 0603 1mm 2mm 1mm 2mm 1mm 2mm T 450 1u",
@@ -157,7 +149,7 @@ TEST(ParsePlaceLines, ReadsComponentLinesInMilAndMm) {
         const ParseResult result = ParsePlaceLines({testCase.line});
         ASSERT_TRUE(result.Succeeded()) << testCase.name;
         ASSERT_EQ(result.Rows.size(), 1) << testCase.name;
-        expectSameRow(result.Rows.first(), testCase.row, testCase.name);
+        ExpectSameRow(result.Rows.first(), testCase.row, testCase.name);
         EXPECT_EQ(result.Metric, testCase.metric) << testCase.name;
     }
 }
@@ -200,10 +192,10 @@ TEST(ParsePlaceLines, HeaderPlacesTheCommentOfLinesWithExtraColumnsOnly) {
          {"R1", "0805", 1, 2, "T", 90, "10k"}},
         {"pin count and SMD flag",
          {wideHeader, "U1,SOT-23,1mm,2mm,1mm,2mm,1mm,2mm,3,B,270,Yes,BC847"},
-         {"U1", "SOT-23", 1, 2, "B", 270, "BC847"}},
+         {"U1", "SOT-23", 1, 2, "B", 270, "BC847", BoardSide::Bottom}},
         {"pin count and SMD flag, no comment",
          {wideHeader, "U1,SOT-23,1mm,2mm,1mm,2mm,1mm,2mm,3,B,270,Yes"},
-         {"U1", "SOT-23", 1, 2, "B", 270, ""}},
+         {"U1", "SOT-23", 1, 2, "B", 270, "", BoardSide::Bottom}},
         {"SMD flag without a pin count",
          {smdHeader, "U2,BC847,SOT-23,1mm,2mm,1mm,2mm,1mm,2mm,T,90,Yes,BC847B"},
          {"U2", "BC847 SOT-23", 1, 2, "T", 90, "BC847B"}},
@@ -214,7 +206,7 @@ TEST(ParsePlaceLines, HeaderPlacesTheCommentOfLinesWithExtraColumnsOnly) {
     for (const auto& testCase : cases) {
         const ParseResult result = ParsePlaceLines(testCase.lines);
         ASSERT_EQ(result.Rows.size(), 1) << testCase.name;
-        expectSameRow(result.Rows.first(), testCase.row, testCase.name);
+        ExpectSameRow(result.Rows.first(), testCase.row, testCase.name);
     }
 }
 
@@ -278,6 +270,16 @@ TEST(SortKey, PadsAndCutsEachPartTo50Characters) {
     EXPECT_EQ(key.left(50), longPattern.left(50));
     EXPECT_EQ(key.mid(50, 50), QString("10k").leftJustified(50));
     EXPECT_EQ(key.mid(100), QString("12.500").leftJustified(50));
+}
+
+// The rotation's text rounds a tie away from zero and writes no sign on zero.
+TEST(SortKey, RotationTextRoundsLikeTheProgramsNumberFormat) {
+    const std::pair<double, const char*> cases[] = {
+        {-717.0625, "-717.063"}, {545.5625, "545.563"}, {-0.0, "0.000"}, {359.9995, "360.000"}};
+    for (const auto& [rotation, text] : cases) {
+        const PartRec row{"R1", "0805", 0, 0, "T", rotation, "10k"};
+        EXPECT_EQ(SortKey(row).mid(100).trimmed(), text) << rotation;
+    }
 }
 
 TEST(SortRows, FootprintsEqualInTheirFirst50CharactersSortByValue) {

@@ -10,6 +10,7 @@ CliRun runCli(const QStringList& arguments, const QString& home) {
     if (!home.isEmpty()) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", home);
+        environment.remove("XDG_CONFIG_HOME");  // the settings store, too, under `home`
         process.setProcessEnvironment(environment);
     }
     process.start(CORVANE_CLI, arguments);
