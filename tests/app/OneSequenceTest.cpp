@@ -38,9 +38,10 @@ protected:
                 live << control->objectName();
             }
         }
-        for (QMenu* menu : window->menuBar()->findChildren<QMenu*>()) {
-            if (menu->menuAction()->isEnabled()) {
-                live << menu->objectName();
+        // The menu bar's own menus: not the overflow menu Qt adds when they do not fit.
+        for (QAction* entry : window->menuBar()->actions()) {
+            if (entry->menu() && entry->isEnabled()) {
+                live << entry->menu()->objectName();
             }
         }
         live.sort();
