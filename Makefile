@@ -62,7 +62,7 @@ run: build
 	$(BUILD_DIR)/bin/Corvane2
 
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -LE linuxcnc
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$$(nproc) -LE linuxcnc
 
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done

@@ -1,6 +1,7 @@
 #include "app/MachineControl.h"
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "motion/Homing.h"
 
@@ -23,49 +24,54 @@ bool Initialise(ProgramContext& context) {
 }
 
 bool StartUpController(ProgramContext& context) {
-    MotrixCNC& cnc = context.cnc;
-    cnc.ControllerReady = false;
-    cnc.InitialiseController();
-    if (!cnc.ControllerFound) {
-        return Fail(context, "FAILED TO LOCATE CNC CONTROLLER");
-    }
-    if (!cnc.ControllerReady) {
-        return Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
-    }
-    if (cnc.EmergencyStop) {
-        return Fail(context, "EMERGENCY STOP");
-    }
-    return Home(context);
+    return RunSequence(context, [&context] {
+        MotrixCNC& cnc = context.cnc;
+        cnc.ControllerReady = false;
+        cnc.InitialiseController();
+        if (!cnc.ControllerFound) {
+            return Fail(context, "FAILED TO LOCATE CNC CONTROLLER");
+        }
+        if (!cnc.ControllerReady) {
+            return Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
+        }
+        if (cnc.EmergencyStop) {
+            return Fail(context, "EMERGENCY STOP");
+        }
+        return Home(context);
+    });
 }
 
 void PressEmergencyStop(ProgramContext& context) {
     context.cnc.EmergencyStop = true;
+    context.sequences.endAll();
     endRun(context.cycle);
     context.port.updateStatus();
     context.port.updateButtons();
 }
 
 bool PressReset(ProgramContext& context) {
-    OperatorPort& port = context.port;
-    endRun(context.cycle);
-    context.SelectedCamera = 0;
-    port.updateButtons();
-    context.cnc.EmergencyStop = false;
-    port.updateStatus();
-    port.processEvents();
-    bool homed = false;
-    if (Initialise(context)) {
+    return RunSequence(context, [&context] {
+        OperatorPort& port = context.port;
+        endRun(context.cycle);
+        context.SelectedCamera = 0;
+        port.updateButtons();
+        context.cnc.EmergencyStop = false;
         port.updateStatus();
         port.processEvents();
-        homed = Home(context);
-    } else if (context.cnc.ControllerFound) {
-        Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
-    } else {
-        Fail(context, "FAILED TO LOCATE CNC CONTROLLER");
-    }
-    port.updateStatus();
-    port.updateButtons();
-    return homed;
+        bool homed = false;
+        if (Initialise(context)) {
+            port.updateStatus();
+            port.processEvents();
+            homed = Home(context);
+        } else if (context.cnc.ControllerFound) {
+            Fail(context, "FAILED TO INITIALISE CNC CONTROLLER");
+        } else {
+            Fail(context, "FAILED TO LOCATE CNC CONTROLLER");
+        }
+        port.updateStatus();
+        port.updateButtons();
+        return homed;
+    });
 }
 
 void SwitchOffOutputsUnderStop(ProgramContext& context) {

@@ -11,8 +11,9 @@ bool Initialise(ProgramContext& context);
 // True when the machine ends homed.
 bool StartUpController(ProgramContext& context);
 
-// The emergency-stop button: latches the stop and ends any run. No controller command is sent
-// here; the stop acts through the controller layer and the refresh switches the outputs off.
+// The emergency-stop button: latches the stop, ends any run and ends the machine sequence in
+// progress, which after RESET gets no command through. No controller command is sent here;
+// the stop acts through the controller layer and the refresh switches the outputs off.
 void PressEmergencyStop(ProgramContext& context);
 
 // The RESET button: clears the stop and the run flags, re-initialises and homes. True when the

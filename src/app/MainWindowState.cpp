@@ -1,5 +1,6 @@
 #include "app/MainWindowState.h"
 
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "project/BoardOrigin.h"
 #include "settings/NumberText.h"
@@ -69,51 +70,61 @@ std::vector<std::pair<QString, bool>> EnabledStates(const ProgramContext& contex
     const bool usable = Usable(context);
     const bool open = project.ProjectOpen;
     const bool running = cycle.running();
+    // While a machine sequence runs nothing may move the machine or edit what it works on;
+    // the stop, STOP, Pause and Resume stay live.
+    const bool idle = !SequenceRunning(context);
+    const bool free = usable && idle;
+    const bool stoppable = context.cnc.usable();
     const int parts = project.PartCount();
     const long long boards = BoardCount(project);
     const bool partChosen = project.CurrentPart >= 1 && project.CurrentPart <= parts;
     return {
-        {"ButtonReset", !usable},
-        {"ButtonHome", usable},
-        {"ButtonPark", usable},
-        {"GroupBoxJogControl", usable},
-        {"ButtonGotoCamera", usable},
-        {"ButtonEmergencyStop", usable},
-        {"ButtonParkNozzle", settings.nozzleChangerEnabled && settings.currentNozzle > 0 && usable},
+        {"ButtonReset", !stoppable},
+        {"ButtonHome", free},
+        {"ButtonPark", free},
+        {"GroupBoxJogControl", free},
+        {"ButtonGotoCamera", free},
+        {"ButtonEmergencyStop", stoppable},
+        {"ButtonParkNozzle",
+         open && settings.nozzleChangerEnabled && settings.currentNozzle > 0 && free},
         {"GroupBoxPlaceControls", open && usable},
+        {"CheckBoxMetric", idle},
+        {"ListBoxPartList", idle},
+        {"GroupBoxPartDetails", idle},
         {"ButtonDeletePart", open && parts > 0},
         {"ButtonSetPartPosition", open && parts > 0 && usable},
         {"ButtonGotoPart", open && parts > 0 && usable},
         {"ButtonGotoNextPart", open && parts > 1 && usable},
         {"ButtonSortParts", open && parts >= 2 && !running},
-        {"ButtonFeeders", open && !running},
-        {"ButtonFiducials", open && !running},
+        {"ButtonFeeders", open && !running && idle},
+        {"ButtonFiducials", open && !running && idle},
         {"ImportPlaceFile1", open && !running},
         {"SaveProject1", open && project.ProjectModified},
         {"Close1", open},
-        {"ButtonDiscard", open && cycle.PartOnNozzle && !running},
-        {"File1", !running},
-        {"Settings1", !running},
-        {"GroupBoxPanelSettings", open},
-        {"ButtonSetBoardHeight", !running && usable},
-        {"ButtonSetOrigin", !running && usable},
-        {"ButtonGotoBoard", !running && usable},
+        {"ButtonDiscard", open && cycle.PartOnNozzle && !running && free},
+        {"File1", !running && idle},
+        {"Settings1", !running && idle},
+        {"Help1", idle},  // a window opened now would hold the sequence until it closed
+        {"GroupBoxPanelSettings", open && idle},
+        {"ButtonSetBoardHeight", !running && free},
+        {"ButtonSetOrigin", !running && free},
+        {"ButtonGotoBoard", !running && free},
         {"ButtonResetPanel", open && project.CurrentPanelBoard >= 2 && !running},
         {"ButtonNextBoard", open && project.CurrentPanelBoard < boards && !running},
         {"ButtonPause", running && !cycle.PauseRequested},
         {"ButtonResume", cycle.PauseRequested},
         {"ButtonStop", running},
         {"ButtonStartPanel",
-         (project.BoardCountX > 1 || project.BoardCountY > 1) && partChosen && !running && usable},
-        {"ButtonStartBoard", partChosen && !running && usable},
-        {"ButtonPickPart", partChosen && !running && usable},
-        {"ButtonPlacePart", partChosen && !running && usable},
+         (project.BoardCountX > 1 || project.BoardCountY > 1) && partChosen && !running && free},
+        {"ButtonStartBoard", partChosen && !running && free},
+        {"ButtonPickPart", partChosen && !running && free},
+        {"ButtonPlacePart", partChosen && !running && free},
     };
 }
 
 QStringList ProjectOnlyControls() {
-    return {"CheckBoxMetric",        "GroupBoxPlaceControls", "ButtonFeeders",  "ButtonFiducials",
-            "GroupBoxPanelSettings", "GroupBoxPartDetails",   "ListBoxPartList"};
+    return {"CheckBoxMetric",  "GroupBoxPlaceControls", "GroupBoxRunControls", "ButtonFeeders",
+            "ButtonFiducials", "GroupBoxPanelSettings", "GroupBoxPartDetails", "ListBoxPartList"};
 }
 
 QString FixWindowOpener(FixWindow window) {

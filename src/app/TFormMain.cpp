@@ -10,6 +10,7 @@
 #include "app/MachineControl.h"
 #include "app/MainWindowState.h"
 #include "app/TFormAbout.h"
+#include "context/MachineSequence.h"
 #include "context/SettingsPersistence.h"
 #include "handling/RunControlsWidget.h"
 #include "handling/TFormConfirmNozzleSelection.h"
@@ -40,6 +41,9 @@
 #include "windowkit/JogPanelWidget.h"
 
 namespace {
+
+const QString kBusyClosingText =
+    "THE MACHINE IS STILL WORKING.\rSTOP IT OR LET IT FINISH BEFORE CLOSING THE PROGRAM!";
 
 QIcon emergencyStopIcon() {
     QPixmap picture(220, 220);
@@ -143,11 +147,11 @@ void TFormMain::addProjectPanels() {
     auto* parts = new PartDetailsWidget(context_, centralWidget());
     auto* board = new BoardControlsWidget(context_, centralWidget());
     auto* panel = new PanelControlsWidget(
-        context_, [this] { saveMachineSettings(); }, centralWidget());
+        context_, [this](QDialog& window) { runSettingsWindow(window, false); }, centralWidget());
     RunControlsWidget::Windows windows;
     windows.feeders = [this] { ButtonFeedersClick(); };
     windows.fiducials = [this] {
-        runSettingsWindow(*FormFiducialSettings);
+        runSettingsWindow(*FormFiducialSettings, false);  // fiducials are board-relative
         focusPartList();
     };
     windows.focusPartList = [this] { focusPartList(); };
@@ -174,12 +178,15 @@ void TFormMain::addJogPanel() {
 }
 
 void TFormMain::moveToFixedPosition(double x, double y, double z) {
-    context_.SelectedCamera = 1;
-    updateStatus();
-    updateButtons();
-    MoveHomeRelativeWithNozzleProtection(context_, x, y, z, 0, context_.settings.maxStepsPerSecond);
-    updateStatus();
-    updateButtons();
+    RunSequence(context_, [this, x, y, z] {
+        context_.SelectedCamera = 1;
+        updateStatus();
+        updateButtons();
+        MoveHomeRelativeWithNozzleProtection(context_, x, y, z, 0,
+                                             context_.settings.maxStepsPerSecond);
+        updateStatus();
+        updateButtons();
+    });
 }
 
 TFormMain::~TFormMain() = default;
@@ -357,7 +364,7 @@ void TFormMain::startUp() {
 void TFormMain::updateStatus() {
     ui_->LabelStatus->setText(StatusWord(context_));
     RecomputeBoardOrigin(context_.project);
-    const PositionReadout readout = ReadPosition(context_, settingsWindowsOpen_ > 0);
+    const PositionReadout readout = ReadPosition(context_, machineFrameWindowsOpen_ > 0);
     context_.DisplayMetric = readout.metric;
     QPalette palette = ui_->GroupBoxPosition->palette();
     palette.setColor(QPalette::Window, readout.frameColour);
@@ -383,26 +390,44 @@ void TFormMain::updateButtons() {
 }
 
 void TFormMain::applyEnabledStates() {
-    // Only the main window's own controls: settings windows carry controls of the same names.
+    // A settings window keeps each control's own rule; as a whole it is off during a sequence.
+    for (QDialog* window : openWindows_) {
+        window->setEnabled(!SequenceRunning(context_));
+    }
     for (const auto& [name, enabled] : EnabledStates(context_)) {
-        for (QObject* area :
-             {static_cast<QObject*>(centralWidget()), static_cast<QObject*>(menuBar())}) {
-            if (QObject* control = area->findChild<QObject*>(name)) {
-                setControlEnabled(control, enabled);
-            }
-        }
-        if (QAction* action = findChild<QAction*>(name, Qt::FindDirectChildrenOnly)) {
-            action->setEnabled(enabled);
+        for (QObject* control : controlsNamed(name)) {
+            setControlEnabled(control, enabled);
         }
     }
 }
 
 void TFormMain::applyProjectVisibility() {
     for (const QString& name : ProjectOnlyControls()) {
-        if (QWidget* control = centralWidget()->findChild<QWidget*>(name)) {
-            control->setVisible(context_.project.ProjectOpen);
+        for (QObject* control : controlsNamed(name)) {
+            if (auto* widget = qobject_cast<QWidget*>(control)) {
+                widget->setVisible(context_.project.ProjectOpen);
+            }
         }
     }
+}
+
+const std::vector<QObject*>& TFormMain::controlsNamed(const QString& name) {
+    // Looked up once: the refresh runs after every move.
+    auto [found, added] = controlsByName_.try_emplace(name);
+    if (added) {
+        // Only the main window's own controls: settings windows carry controls of the same
+        // names.
+        for (QObject* area :
+             {static_cast<QObject*>(centralWidget()), static_cast<QObject*>(menuBar())}) {
+            if (QObject* control = area->findChild<QObject*>(name)) {
+                found->second.push_back(control);
+            }
+        }
+        if (QAction* action = findChild<QAction*>(name, Qt::FindDirectChildrenOnly)) {
+            found->second.push_back(action);
+        }
+    }
+    return found->second;
 }
 
 void TFormMain::updatePartList() {
@@ -423,15 +448,20 @@ void TFormMain::CheckBoxMetricClick(bool checked) {
     updateButtons();
 }
 
-void TFormMain::runSettingsWindow(QDialog& window) {
+void TFormMain::runSettingsWindow(QDialog& window, bool machineFrame) {
     QWidget* jog = centralWidget()->findChild<QWidget*>("GroupBoxJogControl");
     if (jog) {
         jog->hide();
     }
-    ++settingsWindowsOpen_;
+    machineFrameWindowsOpen_ += machineFrame ? 1 : 0;
+    openWindows_.push_back(&window);
+    window.installEventFilter(this);
     updateStatus();
     window.exec();
-    --settingsWindowsOpen_;
+    window.removeEventFilter(this);
+    window.setEnabled(true);
+    openWindows_.pop_back();
+    machineFrameWindowsOpen_ -= machineFrame ? 1 : 0;
     saveMachineSettings();
     if (jog) {
         jog->show();
@@ -440,7 +470,24 @@ void TFormMain::runSettingsWindow(QDialog& window) {
     updateButtons();
 }
 
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    // A settings window whose sequence runs stays open: closing it mid-sequence would switch
+    // its outputs off or restore the camera under the sequence.
+    if (event->type() == QEvent::Close && SequenceRunning(context_)) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // Closing switches the outputs off and closes the controller's library: never under a
+    // sequence, which would drop a carried part and command a closed library.
+    if (SequenceRunning(context_)) {
+        event->ignore();
+        showInformation(kBusyClosingText);
+        return;
+    }
     if (!MainWindowMayClose(context_)) {
         event->ignore();
         return;
@@ -459,8 +506,11 @@ void TFormMain::saveMachineSettings() {
     SaveMachineSettings(context_);
 }
 
-void TFormMain::processEvents() {
+void TFormMain::handlePendingMessages() {
     QCoreApplication::processEvents();
+    if (people_) {
+        people_->processEvents();  // a scripted person acts at the moments a real one could
+    }
 }
 
 void TFormMain::speak(const QString& text) {

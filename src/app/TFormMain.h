@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QSettings>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -53,13 +54,14 @@ public:
     ProgramContext& context() { return context_; }
 
     // Shows a settings window modally with the main jog panel hidden, then saves the machine
-    // settings and refreshes.
-    void runSettingsWindow(QDialog& window);
+    // settings and refreshes. While it is open, the position read-out is home-relative when
+    // the window shows the machine frame, and the window is disabled as a whole (each control
+    // keeping its own rule) while a machine sequence runs, and cannot be closed then.
+    void runSettingsWindow(QDialog& window, bool machineFrame = true);
 
     // The start-up step, run by TimerStartup one second after the window is first shown.
     void startUp();
 
-    void processEvents() override;
     void speak(const QString& text) override;
     void updateStatus() override;
     void updateButtons() override;
@@ -74,8 +76,10 @@ public:
     void beep() override;
 
 protected:
+    void handlePendingMessages() override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void formShow();
@@ -87,6 +91,8 @@ private:
     void moveToFixedPosition(double x, double y, double z);
     void applyEnabledStates();
     void applyProjectVisibility();
+    // The main window's own controls named `name` (a widget, a menu, an action).
+    const std::vector<QObject*>& controlsNamed(const QString& name);
     void saveMachineSettings();
     void CheckBoxMetricClick(bool checked);
     // "Feeders": the feeders window on the current part's feeder.
@@ -127,6 +133,9 @@ private:
     LiveVideoWidget* LiveVideo;
     bool SystemStarted = false;
     bool shownOnce_ = false;
-    int settingsWindowsOpen_ = 0;
-    std::vector<MainWindowPanel*> panels_;  // the subsystems' groups, refreshed with the window
+    int machineFrameWindowsOpen_ = 0;
+    std::vector<QDialog*> openWindows_;  // the settings windows shown, the innermost last
+    std::vector<MainWindowPanel*> panels_;
+    std::map<QString, std::vector<QObject*>>
+        controlsByName_;  // the subsystems' groups, refreshed with the window
 };

@@ -25,6 +25,11 @@ void Delay(ProgramContext& context, double seconds) {
     context.port.processEvents();
 }
 
+void HandleMessagesAMoment(ProgramContext& context) {
+    context.port.processEvents();
+    context.clock.sleep(kMessageRoundInterval);
+}
+
 bool Fail(ProgramContext& context, const QString& text) {
     context.port.speak(text);
     context.port.showError(text + "!");

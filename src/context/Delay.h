@@ -10,6 +10,10 @@ struct ProgramContext;
 // deadline, and the outer one then resumes; a zero delay returns after one message round.
 void Delay(ProgramContext& context, double seconds);
 
+// One round of an open-ended wait (the pause of a run): pending messages are handled, then the
+// clock sleeps a few milliseconds, so the wait does not keep a processor busy.
+void HandleMessagesAMoment(ProgramContext& context);
+
 // A failed machine step: says `text`, shows it with "!" in an error box, gives false.
 bool Fail(ProgramContext& context, const QString& text);
 

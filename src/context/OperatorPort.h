@@ -20,7 +20,18 @@ public:
     virtual ~OperatorPort() = default;
 
     // Handles pending window messages, so buttons such as the emergency stop act mid-sequence.
-    virtual void processEvents() = 0;
+    // Counted: what runs from inside it runs one level deeper in message handling, which is
+    // how a sequence started from a message is told from a step of the sequence that waits.
+    void processEvents() {
+        ++messageDepth_;
+        struct Leave {
+            int& depth;
+            ~Leave() { --depth; }
+        } leave{messageDepth_};
+        handlePendingMessages();
+    }
+    // How many message rounds the code running now is nested in (0: none).
+    int messageDepth() const { return messageDepth_; }
     // Says a text aloud without waiting; never fails.
     virtual void speak(const QString& text) = 0;
     // The main window's refreshes of its read-outs, its enabled controls and the part list.
@@ -47,4 +58,10 @@ public:
     virtual QString chooseOpenFile(const FileDialogRequest& request) = 0;
     virtual QString chooseSaveFile(const FileDialogRequest& request) = 0;
     virtual void beep() = 0;
+
+protected:
+    virtual void handlePendingMessages() = 0;
+
+private:
+    int messageDepth_ = 0;
 };

@@ -23,6 +23,7 @@ struct CycleState {
     bool PauseRequested = false;
     bool PartOnNozzle = false;
     // What the held part is, so that it is placed only as the part it was picked for.
+    int HeldPart = 0;  // the part of the list it was picked for; 0: a test pick
     int HeldFeeder = 0;
     double HeldAngle = 0;
     bool HeldMeasured = false;  // its pick corrections come from the up-looking camera
@@ -36,14 +37,15 @@ struct CycleState {
 // The program-wide state, created once by the application (tests make as many as they like).
 struct ProgramContext {
     ProgramContext(Clock& clock, OperatorPort& port)
-        : clock(clock), port(port), cnc(settings, clock, port) {}
+        : clock(clock), port(port), cnc(settings, clock, port, sequences) {}
     ProgramContext(const ProgramContext&) = delete;
     ProgramContext& operator=(const ProgramContext&) = delete;
 
     Clock& clock;
     OperatorPort& port;
     MachineSettings settings;
-    MotrixCNC cnc;  // controller state, commanded position, home offsets, outputs
+    RunningSequences sequences;  // the machine sequence in progress (context/MachineSequence.h)
+    MotrixCNC cnc;               // controller state, commanded position, home offsets, outputs
     ProjectState project;
     CycleState cycle;
     VisionState vision;  // the reference and camera images and the last search's results
@@ -59,7 +61,8 @@ struct ProgramContext {
     QStringList failingSaves;
 };
 
-// The machine accepts commands: controller found and ready, and no emergency stop.
+// The machine accepts commands: controller found and ready, no emergency stop, and the
+// sequence running (if any) was not ended by a stop since it began.
 inline bool Usable(const ProgramContext& context) {
-    return context.cnc.usable();
+    return context.cnc.usable() && !context.sequences.currentEnded();
 }

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "handling/Pick.h"
 #include "motion/MoveOperations.h"
@@ -72,6 +73,20 @@ FileDialogRequest feederDialog(const ProgramContext& context, const QString& tit
     return {title, context.SystemSettingsFolder + proposed, "FEEDER (*.Feeder)", "", "Feeder"};
 }
 
+// "Set Position" / "Set Nozzle Height": after the operator agrees, `store` takes the head's
+// position into the current feeder.
+template <typename Store>
+bool setFeederHere(ProgramContext& context, const QString& question, Store store) {
+    return RunSequence(context, [&] {
+        if (!currentFeeder(context) || !context.port.confirms(question)) {
+            return false;
+        }
+        store(*currentFeeder(context));  // looked up again: the question waited
+        context.project.ProjectModified = true;
+        return true;
+    });
+}
+
 }  // namespace
 
 bool EditFeederField(ProgramContext& context, FeederField field, QStringView text) {
@@ -125,63 +140,61 @@ QString TrayPickText(const ProjectState& project, int feeder) {
 }
 
 bool SetFeederPositionHere(ProgramContext& context) {
-    FeederRec* feeder = currentFeeder(context);
-    if (!feeder || !context.port.confirms("ARE YOU SURE YOU WANT TO SET THE FEEDER POSITION?")) {
-        return false;
-    }
-    feeder->X = context.cnc.CommandedX - context.cnc.HomeOffsetX;
-    feeder->Y = context.cnc.CommandedY - context.cnc.HomeOffsetY;
-    context.project.ProjectModified = true;
-    return true;
+    const MotrixCNC& cnc = context.cnc;
+    return setFeederHere(context, "ARE YOU SURE YOU WANT TO SET THE FEEDER POSITION?",
+                         [&cnc](FeederRec& feeder) {
+                             feeder.X = cnc.CommandedX - cnc.HomeOffsetX;
+                             feeder.Y = cnc.CommandedY - cnc.HomeOffsetY;
+                         });
 }
 
 bool SetFeederHeightHere(ProgramContext& context) {
-    FeederRec* feeder = currentFeeder(context);
-    if (!feeder || !context.port.confirms("ARE YOU SURE YOU WANT TO SET THE FEEDER Z POSITION?")) {
-        return false;
-    }
-    feeder->Z = context.cnc.CommandedZ - context.settings.homeZ;
-    context.project.ProjectModified = true;
-    return true;
+    return setFeederHere(context, "ARE YOU SURE YOU WANT TO SET THE FEEDER Z POSITION?",
+                         [&context](FeederRec& feeder) {
+                             feeder.Z = context.cnc.CommandedZ - context.settings.homeZ;
+                         });
 }
 
 bool GoToFeederCamera(ProgramContext& context) {
-    const FeederRec* feeder = currentFeeder(context);
-    if (!feeder || context.cycle.PartOnNozzle) {
-        return false;
-    }
-    context.SelectedCamera = 0;
-    return MoveHomeRelativeWithNozzleProtection(context, feeder->X, feeder->Y, 0, 0,
-                                                context.settings.maxStepsPerSecond);
+    return RunSequence(context, [&context] {
+        const FeederRec* feeder = currentFeeder(context);
+        if (!feeder) {
+            return false;
+        }
+        context.SelectedCamera = 0;
+        return MoveHomeRelativeWithNozzleProtection(context, feeder->X, feeder->Y, 0, 0,
+                                                    context.settings.maxStepsPerSecond);
+    });
 }
 
 bool GoToFeederNozzle(ProgramContext& context) {
-    const FeederRec* feeder = currentFeeder(context);
-    if (!feeder || context.cycle.PartOnNozzle) {
-        return false;
-    }
-    const MachineSettings& s = context.settings;
-    const double x = feeder->X + s.nozzleOffsetX;
-    const double y = feeder->Y + s.nozzleOffsetY;
-    context.SelectedCamera = 0;
-    if (!MoveHomeRelativeWithNozzleProtection(context, x, y, 0, 0, s.maxStepsPerSecond)) {
-        return false;
-    }
-    if (feeder->Kind == FeederReel) {
-        context.cnc.SetFeederOutput(true);
-        Delay(context, s.actuatorOnDelay);
-    }
-    return MoveHomeRelative(context, x, y, feeder->Z, 0, s.maxStepsPerSecond);
+    return RunSequence(context, [&context] {
+        if (!currentFeeder(context)) {
+            return false;
+        }
+        const FeederRec feeder = *currentFeeder(context);  // a copy: the moves wait
+        const MachineSettings& s = context.settings;
+        const double x = feeder.X + s.nozzleOffsetX;
+        const double y = feeder.Y + s.nozzleOffsetY;
+        context.SelectedCamera = 0;
+        if (!MoveHomeRelativeWithNozzleProtection(context, x, y, 0, 0, s.maxStepsPerSecond)) {
+            return false;
+        }
+        if (feeder.Kind == FeederReel) {
+            context.cnc.SetFeederOutput(true);
+            Delay(context, s.actuatorOnDelay);
+        }
+        return MoveHomeRelative(context, x, y, feeder.Z, 0, s.maxStepsPerSecond);
+    });
 }
 
 bool ParkOverUpCamera(ProgramContext& context) {
-    if (context.cycle.PartOnNozzle) {
-        return false;
-    }
-    const MachineSettings& s = context.settings;
-    context.SelectedCamera = 1;
-    return MoveHomeRelativeWithNozzleProtection(context, s.parkX, s.parkY, -s.homeZ, 0,
-                                                s.maxStepsPerSecond);
+    return RunSequence(context, [&context] {
+        const MachineSettings& s = context.settings;
+        context.SelectedCamera = 1;
+        return MoveHomeRelativeWithNozzleProtection(context, s.parkX, s.parkY, -s.homeZ, 0,
+                                                    s.maxStepsPerSecond);
+    });
 }
 
 bool ChooseFeederSnap(ProgramContext& context) {

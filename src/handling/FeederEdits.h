@@ -24,7 +24,7 @@ QString TrayPickText(const ProjectState& project, int feeder);
 bool SetFeederPositionHere(ProgramContext& context);
 bool SetFeederHeightHere(ProgramContext& context);
 // Go to Camera, Go to Nozzle (the nozzle down on the part) and Park. Refused while a part is
-// held, since their protected moves would drop it.
+// held, since their protected moves would drop it (the operator is told).
 bool GoToFeederCamera(ProgramContext& context);
 bool GoToFeederNozzle(ProgramContext& context);
 bool ParkOverUpCamera(ProgramContext& context);

@@ -4,10 +4,12 @@
 #include <optional>
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/SettingsPersistence.h"
 #include "context/WindowRefresh.h"
 #include "motion/MoveOperations.h"
+#include "motion/Travel.h"
 
 namespace {
 
@@ -42,14 +44,27 @@ std::optional<HolderPosition> opening(const MachineSettings& settings, HolderPos
 
 // Home-relative Z of the rise after parking: "Nozzle Up" above Z zero, but never beyond the
 // top of the Z travel, where the move would be clamped and reported as failed.
-double parkRiseZ(const MachineSettings& settings) {
-    return std::max(-settings.nozzleUp, settings.minimumZPosition - settings.homeZ);
+double parkRiseZ(const MachineSettings& settings, double nozzleUp) {
+    return std::max(-nozzleUp, settings.minimumZPosition - settings.homeZ);
 }
 
-// What every exchange needs before a move: a changer, a known side and a free nozzle.
-bool mayExchange(const ProgramContext& context) {
-    return context.settings.nozzleChangerEnabled && !context.cycle.PartOnNozzle &&
-           opening(context.settings, {}).has_value();
+double parkRiseZ(const MachineSettings& settings) {
+    return parkRiseZ(settings, settings.nozzleUp);
+}
+
+// What every exchange needs before a move: a changer, a known side and a free nozzle (a held
+// part is told about: the exchange's protected moves would drop it).
+bool mayExchange(ProgramContext& context) {
+    return context.settings.nozzleChangerEnabled && opening(context.settings, {}).has_value() &&
+           NozzleFree(context);
+}
+
+// The head presses onto a nozzle "Pick Down" below the entry height: a press beyond the Z
+// travel would stop at the limit, short of seating the nozzle, with the head on it.
+bool pressWithinTravel(const ProgramContext& context) {
+    const MachineSettings& settings = context.settings;
+    return WithinTravelFromHome(context, TravelAxis::Z,
+                                settings.nozzleDown + settings.nozzlePickDown);
 }
 
 bool parkMounted(ProgramContext& context) {
@@ -105,10 +120,12 @@ bool exchange(ProgramContext& context, int requestedNozzle) {
         !context.settings.nozzleChangerEnabled) {
         return true;
     }
-    if (!mayExchange(context) || !parkMounted(context)) {
+    const bool fetches = IsNozzleNumber(requestedNozzle);
+    if (!mayExchange(context) || (fetches && !pressWithinTravel(context)) ||
+        !parkMounted(context)) {
         return false;
     }
-    return IsNozzleNumber(requestedNozzle) && fetch(context, requestedNozzle);
+    return fetches && fetch(context, requestedNozzle);
 }
 
 // Every exit after the machine check: the mounted nozzle reaches the store and the screen.
@@ -120,16 +137,18 @@ bool finish(ProgramContext& context, bool result) {
 
 }  // namespace
 
+bool ParkRiseAccepted(const MachineSettings& settings, double nozzleUp) {
+    return nozzleUp >= 0 && nozzleUp <= settings.maximumZPosition &&
+           parkRiseZ(settings, nozzleUp) < settings.nozzleDown;
+}
+
 bool SelectNozzle(ProgramContext& context, int requestedNozzle) {
-    if (!Usable(context)) {
-        return false;
-    }
-    return finish(context, exchange(context, requestedNozzle));
+    return RunSequence(context, [&context, requestedNozzle] {
+        return Usable(context) && finish(context, exchange(context, requestedNozzle));
+    });
 }
 
 bool ParkNozzle(ProgramContext& context) {
-    if (!Usable(context)) {
-        return false;
-    }
-    return finish(context, parkMounted(context));
+    return RunSequence(
+        context, [&context] { return Usable(context) && finish(context, parkMounted(context)); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+struct MachineSettings;
 struct ProgramContext;
 
 // The holders of the nozzle changer are numbered 1..8; "Current Nozzle" 0 means none mounted.
@@ -17,9 +18,16 @@ enum NozzleChangerSide { NozzleChangerRight = 0, NozzleChangerFront = 1, NozzleC
 //
 // Both operations make no move and give true while the machine has no changer ("Nozzle
 // Changer Enabled" off). They refuse (false, nothing sent) an exchange while a part is on the
-// nozzle, or when "Current Nozzle" or the changer's side is not a known value. On every exit
-// after the machine check the mounted nozzle is saved and the main window refreshed.
+// nozzle (telling the operator), when "Current Nozzle" or the changer's side is not a known
+// value, or when pressing onto a nozzle ("Entry Height" + "Pick Down") would go beyond the Z
+// travel. On every exit after the machine check the mounted nozzle is saved and the main
+// window refreshed.
 bool SelectNozzle(ProgramContext& context, int requestedNozzle);
 
 // Returns the mounted nozzle to its holder ("Current Nozzle" becomes 0).
 bool ParkNozzle(ProgramContext& context);
+
+// "Park Up": how far above Z zero the head rises after leaving a nozzle in its holder. A rise
+// goes up: the value lies from 0 to "Maximum Z Position", and the head ends above the entry
+// height ("Nozzle Down"), the top of the Z travel standing in for a height beyond it.
+bool ParkRiseAccepted(const MachineSettings& settings, double nozzleUp);

@@ -1,5 +1,7 @@
 #include "handling/NozzleOffset.h"
 
+#include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "handling/NozzleChanger.h"
@@ -23,32 +25,53 @@ double homeRelativeZ(const ProgramContext& context) {
 }
 
 bool showCameraAndMove(ProgramContext& context, int camera, double x, double y, double z) {
-    context.SelectedCamera = camera;
-    context.port.updateStatus();
-    return MoveHomeRelativeWithNozzleProtection(context, x, y, z, 0,
-                                                context.settings.maxStepsPerSecond);
+    return RunSequence(context, [&context, camera, x, y, z] {
+        context.SelectedCamera = camera;
+        context.port.updateStatus();
+        return MoveHomeRelativeWithNozzleProtection(context, x, y, z, 0,
+                                                    context.settings.maxStepsPerSecond);
+    });
+}
+
+// Mounts "Nozzle Number" (1 when it names no holder); a nozzle that cannot be mounted is told.
+bool mountCalibrationNozzle(ProgramContext& context) {
+    MachineSettings& s = context.settings;
+    if (!IsNozzleNumber(s.nozzleNumber)) {
+        s.nozzleNumber = 1;
+    }
+    return SelectNozzle(context, s.nozzleNumber) ||
+           FailStep(context, QString("FAILED TO SELECT NOZZLE %1").arg(s.nozzleNumber));
 }
 
 }  // namespace
 
+bool CalibrationNozzleMounted(const ProgramContext& context) {
+    const MachineSettings& s = context.settings;
+    return !s.nozzleChangerEnabled || s.currentNozzle == s.nozzleNumber;
+}
+
 bool SetCalibrationMarkHere(ProgramContext& context) {
-    if (!context.port.confirms(kCameraPositionQuestion)) {
-        return false;
-    }
-    context.settings.nozzleCalibrationX = homeRelativeX(context);
-    context.settings.nozzleCalibrationY = homeRelativeY(context);
-    return true;
+    return RunSequence(context, [&context] {
+        if (!context.port.confirms(kCameraPositionQuestion)) {
+            return false;
+        }
+        context.settings.nozzleCalibrationX = homeRelativeX(context);
+        context.settings.nozzleCalibrationY = homeRelativeY(context);
+        return true;
+    });
 }
 
 bool SetNozzleOffsetHere(ProgramContext& context) {
-    if (!context.port.confirms(kNozzleOffsetQuestion)) {
-        return false;
-    }
-    MachineSettings& s = context.settings;
-    s.nozzleOffsetX = homeRelativeX(context) - s.nozzleCalibrationX;
-    s.nozzleOffsetY = homeRelativeY(context) - s.nozzleCalibrationY;
-    s.nozzleCalibrationZ = homeRelativeZ(context);
-    return true;
+    return RunSequence(context, [&context] {
+        if (!CalibrationNozzleMounted(context) || !context.port.confirms(kNozzleOffsetQuestion)) {
+            return false;
+        }
+        MachineSettings& s = context.settings;
+        s.nozzleOffsetX = homeRelativeX(context) - s.nozzleCalibrationX;
+        s.nozzleOffsetY = homeRelativeY(context) - s.nozzleCalibrationY;
+        s.nozzleCalibrationZ = homeRelativeZ(context);
+        return true;
+    });
 }
 
 bool GoToCalibrationMark(ProgramContext& context) {
@@ -68,11 +91,16 @@ bool GoToUpCamera(ProgramContext& context) {
                              s.uplookingCameraZ);
 }
 
-void StartNozzleOffsetCalibration(ProgramContext& context) {
-    MachineSettings& s = context.settings;
-    if (!IsNozzleNumber(s.nozzleNumber)) {
-        s.nozzleNumber = 1;
-    }
-    SelectNozzle(context, s.nozzleNumber);
-    GoToCalibrationMark(context);
+bool SelectCalibrationNozzle(ProgramContext& context, int nozzle) {
+    return RunSequence(context, [&context, nozzle] {
+        context.settings.nozzleNumber = nozzle;
+        return NozzleFree(context) && mountCalibrationNozzle(context);
+    });
+}
+
+bool StartNozzleOffsetCalibration(ProgramContext& context) {
+    return RunSequence(context, [&context] {
+        return NozzleFree(context) && mountCalibrationNozzle(context) &&
+               GoToCalibrationMark(context);
+    });
 }

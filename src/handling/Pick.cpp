@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "handling/NozzleChanger.h"
 #include "motion/MoveOperations.h"
@@ -12,10 +13,12 @@
 
 namespace {
 
-// Where a pick stands: the feeder, the nozzle position over its pick point and the speeds.
+// Where a pick stands: the feeder (a copy: the list may change while the pick waits), the part
+// it picks for (0: none, a test), the nozzle position over its pick point and the speeds.
 struct PickPlan {
     int number = 0;
-    FeederRec* feeder = nullptr;
+    FeederRec feeder;
+    int part = 0;
     FeederApproach approach;
     double x = 0;  // nozzle over the pick point, home-relative
     double y = 0;
@@ -24,18 +27,20 @@ struct PickPlan {
     int placeSpeed = 0;
 };
 
-PickPlan planPick(ProgramContext& context, int number) {
+PickPlan planPick(ProgramContext& context, int number, int part) {
     const MachineSettings& settings = context.settings;
+    FeederRec& feeder = *FeederAt(context.project, number);
     PickPlan plan;
     plan.number = number;
-    plan.feeder = &context.project.Feeders[number - 1];
-    plan.approach = ApproachOf(*plan.feeder);
-    const QPointF pick = FeederPickPoint(*plan.feeder);
+    plan.part = part;
+    const QPointF pick = FeederPickPoint(feeder);  // may start a tray again at its first pocket
+    plan.feeder = feeder;
+    plan.approach = ApproachOf(feeder);
     plan.x = pick.x() + settings.nozzleOffsetX;
     plan.y = pick.y() + settings.nozzleOffsetY;
     plan.safeZ = -settings.homeZ;
     plan.fastSpeed = settings.maxStepsPerSecond;
-    plan.placeSpeed = PlaceSpeedOf(settings, *plan.feeder);
+    plan.placeSpeed = PlaceSpeedOf(settings, feeder);
     return plan;
 }
 
@@ -43,6 +48,7 @@ PickPlan planPick(ProgramContext& context, int number) {
 void holdPart(ProgramContext& context, const PickPlan& plan, double angle) {
     CycleState& cycle = context.cycle;
     cycle.PartOnNozzle = true;
+    cycle.HeldPart = plan.part;
     cycle.HeldFeeder = plan.number;
     cycle.HeldAngle = angle;
     cycle.HeldMeasured = false;
@@ -63,8 +69,8 @@ bool stepFailed(ProgramContext& context, const QString& text, bool speak) {
 bool takeFromFeeder(ProgramContext& context, const PickPlan& plan, double angle, bool speak) {
     MotrixCNC& cnc = context.cnc;
     const MachineSettings& settings = context.settings;
-    const bool reel = plan.feeder->Kind == FeederReel;
-    if (!SelectNozzle(context, plan.feeder->Nozzle)) {
+    const bool reel = plan.feeder.Kind == FeederReel;
+    if (!SelectNozzle(context, plan.feeder.Nozzle)) {
         return stepFailed(context, "Failed to select nozzle", speak);
     }
     if (!MoveHomeRelativeWithNozzleProtection(context, plan.x, plan.y, plan.safeZ, 0,
@@ -78,13 +84,15 @@ bool takeFromFeeder(ProgramContext& context, const PickPlan& plan, double angle,
         cnc.SetFeederOutput(true);
         Delay(context, settings.actuatorOnDelay);
     }
-    if (!MoveHomeRelative(context, plan.x, plan.y, plan.feeder->Z, 0, plan.fastSpeed)) {
+    if (!MoveHomeRelative(context, plan.x, plan.y, plan.feeder.Z, 0, plan.fastSpeed)) {
         return stepFailed(context, "Failed to move down to part", speak);
     }
     Delay(context, settings.pickDelay);
     context.SelectedCamera = 1;
     context.port.updateStatus();
-    holdPart(context, plan, angle);
+    if (cnc.OutputState[OutputVacuum]) {  // else a stop during the wait let go of it
+        holdPart(context, plan, angle);
+    }
     if (!MoveHomeRelativeWithPart(context, plan.x, plan.y, plan.safeZ, 0, plan.placeSpeed)) {
         return stepFailed(context, "Failed to move up with part", speak);
     }
@@ -102,7 +110,7 @@ bool takeFromFeeder(ProgramContext& context, const PickPlan& plan, double angle,
 
 // The part's underside in the up-looking camera's focal plane.
 double focalZ(const ProgramContext& context, const PickPlan& plan) {
-    return context.settings.uplookingCameraZ - plan.feeder->PartHeight;
+    return context.settings.uplookingCameraZ - plan.feeder.PartHeight;
 }
 
 // Above the up-looking camera at the part's angle, then down to the focal plane.
@@ -182,20 +190,22 @@ bool pickMeasured(ProgramContext& context, const PickPlan& plan, double angle) {
     if (!takeFromFeeder(context, plan, angle, true)) {
         return false;
     }
-    if (!plan.feeder->Use_Vision) {
+    if (!plan.feeder.Use_Vision) {
         return true;  // held at the feeder's base angle plus the part's, uncorrected
     }
     return carryToCamera(context, plan, angle, true, true) &&
            measureOverCamera(context, plan, angle) && showCentred(context, plan);
 }
 
-// Every attempt uses a pocket; the last one asks for a refill at the next pick.
+// Every attempt uses a pocket; the last one asks for a refill at the next pick. The feeder is
+// looked up again: the pick waited since it was planned.
 void advanceTray(ProjectState& project, const PickPlan& plan, bool announceRefill) {
-    if (plan.feeder->Kind != FeederTray) {
+    FeederRec* feeder = FeederAt(project, plan.number);
+    if (!feeder || feeder->Kind != FeederTray) {
         return;
     }
-    AdvanceTray(*plan.feeder);
-    if (announceRefill && plan.feeder->TrayPickCount == 1) {
+    AdvanceTray(*feeder);
+    if (announceRefill && feeder->TrayPickCount == 1) {
         project.TrayRefillPendingFeeder = plan.number;
     }
 }
@@ -229,6 +239,23 @@ bool loadFeederSnap(ProgramContext& context, const FeederRec& feeder) {
     return false;
 }
 
+// PickPart for part `part` of the list (0: none).
+bool pickFor(ProgramContext& context, int feeder, double angle, int part) {
+    announcePendingRefill(context);
+    bool picked = false;
+    const FeederRec* record = FeederAt(context.project, feeder);
+    if (record && loadFeederSnap(context, *record)) {
+        const PickPlan plan = planPick(context, feeder, part);
+        picked = pickMeasured(context, plan, angle);
+        if (plan.feeder.Kind == FeederTray) {
+            advanceTray(context.project, plan, true);
+            saveTrayPosition(context);
+        }
+    }
+    context.vision.ImageReference.reset();
+    return picked;
+}
+
 }  // namespace
 
 FeederApproach ApproachOf(const FeederRec& feeder) {
@@ -242,17 +269,6 @@ FeederApproach ApproachOf(const FeederRec& feeder) {
             return {0, -20, 180};
         default:
             return {0, 20, 0};
-    }
-}
-
-int PlaceSpeedOf(const MachineSettings& settings, const FeederRec& feeder) {
-    switch (feeder.PlaceSpeedType) {
-        case PlaceSpeedMedium:
-            return settings.mediumPlaceSpeed;
-        case PlaceSpeedSlow:
-            return settings.slowPlaceSpeed;
-        default:
-            return settings.fastPlaceSpeed;
     }
 }
 
@@ -273,31 +289,32 @@ bool FeederSnapMissing(const ProgramContext& context, int feeder) {
 }
 
 bool PickPart(ProgramContext& context, int feeder, double angle) {
-    announcePendingRefill(context);
-    bool picked = false;
-    const FeederRec* record = FeederAt(context.project, feeder);
-    if (record && loadFeederSnap(context, *record)) {
-        const PickPlan plan = planPick(context, feeder);
-        picked = pickMeasured(context, plan, angle);
-        if (plan.feeder->Kind == FeederTray) {
-            advanceTray(context.project, plan, true);
-            saveTrayPosition(context);
+    return RunSequence(context, [&] { return pickFor(context, feeder, angle, 0); });
+}
+
+bool PickListedPart(ProgramContext& context, int part) {
+    return RunSequence(context, [&context, part] {
+        const ProjectState& project = context.project;
+        if (part < 1 || part > project.PartCount()) {
+            return false;
         }
-    }
-    context.vision.ImageReference.reset();
-    return picked;
+        const PartRec& record = project.Parts[part - 1];
+        return pickFor(context, record.Feeder, record.Angle, part);
+    });
 }
 
 bool PickPartWithoutCorrelation(ProgramContext& context, int feeder, double angle) {
-    if (!FeederAt(context.project, feeder)) {
-        return false;
-    }
-    const PickPlan plan = planPick(context, feeder);
-    const bool picked = takeFromFeeder(context, plan, angle, false) &&
-                        carryToCamera(context, plan, angle, false, false);
-    if (plan.feeder->Kind == FeederTray) {
-        advanceTray(context.project, plan, false);
-        context.project.ProjectModified = true;  // the pocket is kept with the next save
-    }
-    return picked;
+    return RunSequence(context, [&] {
+        if (!FeederAt(context.project, feeder)) {
+            return false;
+        }
+        const PickPlan plan = planPick(context, feeder, 0);
+        const bool picked = takeFromFeeder(context, plan, angle, false) &&
+                            carryToCamera(context, plan, angle, false, false);
+        if (plan.feeder.Kind == FeederTray) {
+            advanceTray(context.project, plan, false);
+            context.project.ProjectModified = true;  // the pocket is kept with the next save
+        }
+        return picked;
+    });
 }

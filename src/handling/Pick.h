@@ -16,8 +16,6 @@ struct FeederApproach {
 };
 FeederApproach ApproachOf(const FeederRec& feeder);
 
-// The speed of every move made with this feeder's part on the nozzle.
-int PlaceSpeedOf(const MachineSettings& settings, const FeederRec& feeder);
 // The slow speed of the moves that turn and centre a part over the up-looking camera: a tenth
 // of the place speed, never below 1.
 int CentringSpeed(int placeSpeed);
@@ -33,6 +31,10 @@ QString TrayRefillText(const ProjectState& project, int feeder);
 // failed pick's part is discarded rather than dropped where the head stands. A tray advances
 // on every attempt, and the project is saved so the pocket is on disk.
 bool PickPart(ProgramContext& context, int feeder, double angle);
+
+// PickPart for part `part` (1-based) of the list, from its feeder at its angle. The held part
+// remembers that it was picked for this part, which only it may then be placed as.
+bool PickListedPart(ProgramContext& context, int part);
 
 // True when `feeder` (1-based) names a feeder whose snap cannot be read: a pick from it fails
 // at once, naming the snap ("SNAP IMAGE <name> IS MISSING!").

@@ -1,6 +1,7 @@
 #include "handling/Place.h"
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/SettingsPersistence.h"
 #include "context/WindowRefresh.h"
@@ -47,10 +48,16 @@ void letGo(ProgramContext& context, double blowFactor) {
     }
 }
 
-void emptyNozzle(CycleState& cycle) {
-    cycle.PartOnNozzle = false;
-    cycle.HeldFeeder = 0;
-    cycle.HeldMeasured = false;
+// The nozzle holds nothing once its vacuum is off. A controller that no longer answers keeps
+// the vacuum on, and the part with it: it is still held until RESET switches the vacuum off.
+void emptyNozzleOnceLetGo(ProgramContext& context) {
+    CycleState& cycle = context.cycle;
+    if (!context.cnc.OutputState[OutputVacuum]) {
+        cycle.PartOnNozzle = false;
+        cycle.HeldPart = 0;
+        cycle.HeldFeeder = 0;
+        cycle.HeldMeasured = false;
+    }
 }
 
 // True once the part is down at board height: let go there now, by the refresh after an
@@ -68,13 +75,68 @@ bool putDown(ProgramContext& context, const PlaceTarget& target) {
         return false;
     }
     letGo(context, 1);
+    emptyNozzleOnceLetGo(context);
     MoveBoardRelativeWithNozzleProtection(context, target.x, target.y, safeZ, target.a,
                                           target.speed);
     context.cnc.SetBlowOutput(false);
     return true;
 }
 
+bool placeHeldPart(ProgramContext& context, int part) {
+    if (!HeldPartFits(context, part)) {
+        // Picked for another part, or that part changed since: it goes to the reject tray.
+        if (context.cycle.PartOnNozzle) {
+            DiscardPart(context, context.cycle.HeldFeeder);
+        }
+        return false;
+    }
+    const ProjectState& project = context.project;
+    const PartRec& record = project.Parts[part - 1];
+    context.SelectedCamera = 1;
+    context.port.updateStatus();
+    if (!putDown(context, targetOf(context, record, *FeederAt(project, record.Feeder)))) {
+        return false;
+    }
+    CycleState& cycle = context.cycle;
+    cycle.PickCorrectionX = 0;
+    cycle.PickCorrectionY = 0;
+    cycle.PickCorrectionA = 0;
+    return true;
+}
+
+// Lets the held part fall into reject tray `tray` (1..5) from the safe height. A move that
+// fails keeps the part held: it is not let go where the head happens to stand.
+bool dropIntoTray(ProgramContext& context, int tray) {
+    const MachineSettings& settings = context.settings;
+    if (!MoveHomeRelativeWithPartAndNozzleProtection(
+            context, settings.rejectTrayX[tray - 1], settings.rejectTrayY[tray - 1],
+            -settings.homeZ, 0, settings.maxStepsPerSecond)) {
+        FailStep(context, QString("FAILED TO MOVE TO REJECT TRAY %1, THE PART IS STILL ON THE "
+                                  "NOZZLE")
+                              .arg(tray));
+        return false;
+    }
+    letGo(context, kDiscardBlowFactor);
+    MotrixCNC& cnc = context.cnc;
+    cnc.SetBlowOutput(false);
+    cnc.SetVacuumOutput(false);
+    emptyNozzleOnceLetGo(context);
+    return true;
+}
+
 }  // namespace
+
+bool HeldPartFits(const ProgramContext& context, int part) {
+    const ProjectState& project = context.project;
+    const CycleState& cycle = context.cycle;
+    if (!cycle.PartOnNozzle || part < 1 || part > project.PartCount()) {
+        return false;
+    }
+    const PartRec& record = project.Parts[part - 1];
+    const FeederRec* feeder = FeederAt(project, record.Feeder);
+    return feeder && cycle.HeldPart == part && cycle.HeldFeeder == record.Feeder &&
+           cycle.HeldAngle == record.Angle && cycle.HeldMeasured == feeder->Use_Vision;
+}
 
 int RejectTrayOf(const ProgramContext& context, int feeder) {
     const FeederRec* record = FeederAt(context.project, feeder);
@@ -83,48 +145,19 @@ int RejectTrayOf(const ProgramContext& context, int feeder) {
 }
 
 bool PlacePart(ProgramContext& context, int part) {
-    const ProjectState& project = context.project;
-    bool placed = false;
-    if (part >= 1 && part <= project.PartCount()) {
-        const PartRec& record = project.Parts[part - 1];
-        if (const FeederRec* feeder = FeederAt(project, record.Feeder)) {
-            context.SelectedCamera = 1;
-            context.port.updateStatus();
-            placed = putDown(context, targetOf(context, record, *feeder));
-        }
-    }
-    if (placed) {
-        CycleState& cycle = context.cycle;
-        if (!context.cnc.OutputState[OutputVacuum]) {
-            emptyNozzle(cycle);  // else held on its pad until RESET switches the vacuum off
-        }
-        cycle.PickCorrectionX = 0;
-        cycle.PickCorrectionY = 0;
-        cycle.PickCorrectionA = 0;
-    }
-    SaveMachineSettings(context);
-    return placed;
+    return RunSequence(context, [&context, part] {
+        const bool placed = placeHeldPart(context, part);
+        SaveMachineSettings(context);
+        return placed;
+    });
 }
 
 bool DiscardPart(ProgramContext& context, int feeder) {
-    const MachineSettings& settings = context.settings;
-    MotrixCNC& cnc = context.cnc;
-    context.SelectedCamera = 1;
-    RefreshStatusAndButtons(context);
-    const int tray = RejectTrayOf(context, feeder) - 1;
-    const bool reached = MoveHomeRelativeWithPartAndNozzleProtection(
-        context, settings.rejectTrayX[tray], settings.rejectTrayY[tray], -settings.homeZ, 0,
-        settings.maxStepsPerSecond);
-    if (reached) {
-        letGo(context, kDiscardBlowFactor);
-    }
-    cnc.SetBlowOutput(false);
-    cnc.SetVacuumOutput(false);
-    // A controller that no longer answers keeps the vacuum on, and the part with it: it is
-    // still held until RESET switches the vacuum off.
-    if (!cnc.OutputState[OutputVacuum]) {
-        emptyNozzle(context.cycle);
-    }
-    RefreshStatusAndButtons(context);
-    return reached;
+    return RunSequence(context, [&context, feeder] {
+        context.SelectedCamera = 1;
+        RefreshStatusAndButtons(context);
+        const bool dropped = dropIntoTray(context, RejectTrayOf(context, feeder));
+        RefreshStatusAndButtons(context);
+        return dropped;
+    });
 }

@@ -1,5 +1,7 @@
 #include "handling/PlacementCycle.h"
 
+#include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "handling/Pick.h"
@@ -19,16 +21,20 @@ bool runActive(const ProgramContext& context) {
     return context.cycle.running() && Usable(context);
 }
 
-bool currentPartValid(const ProjectState& project) {
-    return project.CurrentPart >= 1 && project.CurrentPart <= project.PartCount();
+bool partValid(const ProjectState& project, int part) {
+    return part >= 1 && part <= project.PartCount();
 }
 
-const PartRec& currentPart(const ProgramContext& context) {
-    return context.project.Parts[context.project.CurrentPart - 1];
+bool currentPartValid(const ProjectState& project) {
+    return partValid(project, project.CurrentPart);
+}
+
+int feederOf(const ProgramContext& context, int part) {
+    return partValid(context.project, part) ? context.project.Parts[part - 1].Feeder : 0;
 }
 
 int currentFeeder(const ProgramContext& context) {
-    return currentPartValid(context.project) ? currentPart(context).Feeder : 0;
+    return feederOf(context, context.project.CurrentPart);
 }
 
 // Asks which part to start with when the current part is not part 1. False: cancelled.
@@ -48,13 +54,21 @@ bool chooseStartPart(ProgramContext& context) {
     return answer != OperatorPort::Answer::Cancel;
 }
 
-void discardHeldPart(ProgramContext& context) {
+// A part still held goes into its feeder's reject tray. False when it is still held: the
+// discard could not reach the tray (and said so), or the controller no longer answers.
+bool discardHeldPart(ProgramContext& context) {
     if (context.cycle.PartOnNozzle) {
         DiscardPart(context, context.cycle.HeldFeeder);
     }
+    return !context.cycle.PartOnNozzle;
 }
 
+// A part that could not be discarded stays on the nozzle: the park, which switches the vacuum
+// off, would drop it.
 void parkHead(ProgramContext& context) {
+    if (context.cycle.PartOnNozzle) {
+        return;
+    }
     const MachineSettings& settings = context.settings;
     MoveHomeRelativeWithNozzleProtection(context, settings.parkX, settings.parkY, 0, 0,
                                          settings.maxStepsPerSecond);
@@ -76,7 +90,7 @@ bool fiducialsAccepted(ProgramContext& context) {
     return answer == OperatorPort::Answer::Yes;
 }
 
-// Waits while paused, handling the window's messages. False when the run ended meanwhile.
+// Waits while paused, handling the window's messages.
 void waitWhilePaused(ProgramContext& context) {
     CycleState& cycle = context.cycle;
     if (!cycle.PauseRequested) {
@@ -84,15 +98,27 @@ void waitWhilePaused(ProgramContext& context) {
     }
     while (cycle.PauseRequested && runActive(context)) {
         RefreshStatusAndButtons(context);
-        context.port.processEvents();
+        HandleMessagesAMoment(context);
     }
     cycle.PauseRequested = false;
     RefreshStatusAndButtons(context);
     context.port.processEvents();
 }
 
-// How the attempts at the current part ended.
-enum class PartOutcome { Placed, RunEnded, RetryLimit, SnapMissing, FiducialsRefused };
+// How the attempts at the current part ended. The run goes on only after Placed; it speaks
+// its end only after Placed and RunEnded (stopped with attempts left), and tells the retry
+// limit only after RetryLimit. Whatever ended it otherwise has said so already: the missing
+// snap, a part that could not be discarded, the attempts used up as Stop was pressed, or a
+// board's fiducial question answered CANCEL.
+enum class PartOutcome {
+    Placed,
+    RunEnded,
+    RetryLimit,
+    GaveUp,
+    SnapMissing,
+    PartStuck,
+    FiducialsRefused
+};
 
 // Attempts the current part up to "Pick Retry Count" times (at least once). A feeder snap
 // that cannot be read ends the attempts at once: the pick has named it, and no retry finds it.
@@ -107,7 +133,9 @@ PartOutcome placeWithRetries(ProgramContext& context) {
         }
         placed = PlaceNextPart(context);
         if (!placed) {
-            discardHeldPart(context);
+            if (!discardHeldPart(context)) {
+                return PartOutcome::PartStuck;
+            }
             if (FeederSnapMissing(context, currentFeeder(context))) {
                 return PartOutcome::SnapMissing;
             }
@@ -117,7 +145,10 @@ PartOutcome placeWithRetries(ProgramContext& context) {
     if (placed) {
         return PartOutcome::Placed;
     }
-    return runActive(context) ? PartOutcome::RetryLimit : PartOutcome::RunEnded;
+    if (runActive(context)) {
+        return PartOutcome::RetryLimit;
+    }
+    return attempts > 0 ? PartOutcome::RunEnded : PartOutcome::GaveUp;
 }
 
 // Every board of a panel lies on the table its own way: a panel run checks the fiducials of each
@@ -146,66 +177,59 @@ void endRun(ProgramContext& context) {
     RefreshStatusAndButtons(context);
 }
 
-// Picks the current part unless the held part is the one it needs (a part held for another
-// part is discarded first).
-bool pickCurrentPart(ProgramContext& context) {
-    const int part = context.project.CurrentPart;
-    if (context.cycle.PartOnNozzle && HeldPartFits(context, part)) {
+// Picks part `part` unless the held part is the one it needs (a part held for another part is
+// discarded first).
+bool pickForPart(ProgramContext& context, int part) {
+    if (HeldPartFits(context, part)) {
         return true;
     }
-    discardHeldPart(context);
-    const PartRec& record = currentPart(context);
-    return PickPart(context, record.Feeder, record.Angle);
+    return discardHeldPart(context) && PickListedPart(context, part);
+}
+
+// The counters go on from the part just handled, whatever the list shows as current now.
+void advanceFrom(ProgramContext& context, int part) {
+    context.project.CurrentPart = part;
+    AdvancePartCounters(context);
 }
 
 // Its cause may have been told already: the stop and a controller that stopped answering
 // show themselves, and the pick names a missing snap.
-void reportPickFailure(ProgramContext& context) {
-    if (!Usable(context) || FeederSnapMissing(context, currentFeeder(context))) {
+void reportPickFailure(ProgramContext& context, int part) {
+    if (!Usable(context) || FeederSnapMissing(context, feederOf(context, part))) {
         return;
     }
     context.port.speak("FAILED TO PICK PART");
     context.port.showInformation("FAILED TO PICK PART!");
 }
 
-// Place Part's own placing: pick if needed, place, show the placed part, advance.
-void placeCurrentPartByHand(ProgramContext& context) {
-    ProjectState& project = context.project;
-    if (!currentPart(context).Enabled) {
-        AdvancePartCounters(context);
+// Place Part's own placing of part `part`: pick if needed, place, show the placed part,
+// advance. The part is looked up again after every wait, and nothing more is done once it is
+// gone.
+void placeByHand(ProgramContext& context, int part) {
+    if (!partValid(context.project, part)) {
         return;
     }
-    if (!pickCurrentPart(context) || !PlacePart(context, project.CurrentPart)) {
-        reportPickFailure(context);
+    if (!context.project.Parts[part - 1].Enabled) {
+        advanceFrom(context, part);
         return;
     }
-    const PartRec& placed = currentPart(context);
-    MoveBoardRelativeWithNozzleProtection(context, placed.X, placed.Y, 0, 0,
-                                          context.settings.maxStepsPerSecond);
-    AdvancePartCounters(context);
+    if (!pickForPart(context, part) || !PlacePart(context, part)) {
+        reportPickFailure(context, part);
+        return;
+    }
+    if (partValid(context.project, part)) {
+        const PartRec& placed = context.project.Parts[part - 1];
+        MoveBoardRelativeWithNozzleProtection(context, placed.X, placed.Y, 0, 0,
+                                              context.settings.maxStepsPerSecond);
+    }
+    advanceFrom(context, part);
 }
 
-}  // namespace
-
-bool HeldPartFits(const ProgramContext& context, int part) {
-    const ProjectState& project = context.project;
-    const CycleState& cycle = context.cycle;
-    if (!cycle.PartOnNozzle || part < 1 || part > project.PartCount()) {
-        return false;
-    }
-    const PartRec& record = project.Parts[part - 1];
-    const FeederRec* feeder = FeederAt(project, record.Feeder);
-    return feeder && cycle.HeldFeeder == record.Feeder && cycle.HeldAngle == record.Angle &&
-           cycle.HeldMeasured == feeder->Use_Vision;
-}
-
-void StartRun(ProgramContext& context, RunKind kind) {
-    if (!chooseStartPart(context)) {
+void startRun(ProgramContext& context, RunKind kind) {
+    if (!chooseStartPart(context) || !discardHeldPart(context)) {
         return;
     }
-    discardHeldPart(context);
     CycleState& cycle = context.cycle;
-    cycle.PartOnNozzle = false;
     cycle.BoardRunActive = kind == RunKind::Board;
     cycle.PanelRunActive = kind == RunKind::Panel;
     cycle.PauseRequested = false;
@@ -216,40 +240,50 @@ void StartRun(ProgramContext& context, RunKind kind) {
     RefreshStatusAndButtons(context);
 }
 
+}  // namespace
+
+void StartRun(ProgramContext& context, RunKind kind) {
+    RunSequence(context, [&context, kind] { startRun(context, kind); });
+}
+
 void AutomaticCycle(ProgramContext& context) {
-    context.cycle.PartOnNozzle = false;
-    RefreshStatusAndButtons(context);
-    if (fiducialsAccepted(context)) {
-        int checkedBoard = context.project.CurrentPanelBoard;
-        PartOutcome outcome = PartOutcome::Placed;
-        while (outcome == PartOutcome::Placed && runActive(context)) {
-            outcome = boardChecked(context, checkedBoard) ? placeWithRetries(context)
-                                                          : PartOutcome::FiducialsRefused;
+    RunSequence(context, [&context] {
+        RefreshStatusAndButtons(context);
+        if (fiducialsAccepted(context)) {
+            int checkedBoard = context.project.CurrentPanelBoard;
+            PartOutcome outcome = PartOutcome::Placed;
+            while (outcome == PartOutcome::Placed && runActive(context)) {
+                outcome = boardChecked(context, checkedBoard) ? placeWithRetries(context)
+                                                              : PartOutcome::FiducialsRefused;
+            }
+            if (outcome == PartOutcome::RetryLimit) {
+                reportRetryLimit(context);
+            } else if ((outcome == PartOutcome::Placed || outcome == PartOutcome::RunEnded) &&
+                       Usable(context)) {
+                context.port.speak("Automatic Placement Cycle Finished");
+            }
         }
-        if (outcome == PartOutcome::RetryLimit) {
-            reportRetryLimit(context);
-        } else if (outcome != PartOutcome::SnapMissing &&
-                   outcome != PartOutcome::FiducialsRefused && Usable(context)) {
-            context.port.speak("Automatic Placement Cycle Finished");
-        }
-    }
-    endRun(context);
+        endRun(context);
+    });
 }
 
 bool PlaceNextPart(ProgramContext& context) {
-    ProjectState& project = context.project;
-    bool placed = false;
-    if (currentPartValid(project)) {
-        if (!currentPart(context).Enabled) {
-            AdvancePartCounters(context);
-            placed = true;
-        } else if (pickCurrentPart(context) && PlacePart(context, project.CurrentPart)) {
-            AdvancePartCounters(context);
-            placed = true;
+    return RunSequence(context, [&context] {
+        const int part = context.project.CurrentPart;  // fixed for the whole attempt
+        bool placed = false;
+        if (partValid(context.project, part)) {
+            if (!context.project.Parts[part - 1].Enabled) {
+                placed = true;
+            } else {
+                placed = pickForPart(context, part) && PlacePart(context, part);
+            }
+            if (placed) {
+                advanceFrom(context, part);
+            }
         }
-    }
-    RefreshStatusAndButtons(context);
-    return placed;
+        RefreshStatusAndButtons(context);
+        return placed;
+    });
 }
 
 void AdvancePartCounters(ProgramContext& context) {
@@ -283,27 +317,34 @@ void PressResume(ProgramContext& context) {
 }
 
 void PressPickPart(ProgramContext& context) {
-    if (currentPartValid(context.project)) {
-        ClearFiducialCorrection(context.project);
-        discardHeldPart(context);  // the pick's protected moves would drop it anywhere
-        const PartRec& record = currentPart(context);
-        if (!PickPart(context, record.Feeder, record.Angle)) {
-            reportPickFailure(context);
+    RunSequence(context, [&context] {
+        const int part = context.project.CurrentPart;
+        // A held part goes first: the pick's protected moves would drop it anywhere.
+        if (partValid(context.project, part) && discardHeldPart(context)) {
+            ClearFiducialCorrection(context.project);
+            if (!PickListedPart(context, part)) {
+                reportPickFailure(context, part);
+            }
         }
-    }
-    RefreshStatusAndButtons(context);
+        RefreshStatusAndButtons(context);
+    });
 }
 
 void PressPlacePart(ProgramContext& context) {
-    if (currentPartValid(context.project) && fiducialsAccepted(context)) {
-        placeCurrentPartByHand(context);
-    }
-    RefreshStatusAndButtons(context);
+    RunSequence(context, [&context] {
+        const int part = context.project.CurrentPart;
+        if (partValid(context.project, part) && fiducialsAccepted(context)) {
+            placeByHand(context, part);
+        }
+        RefreshStatusAndButtons(context);
+    });
 }
 
 void PressDiscard(ProgramContext& context) {
-    if (currentPartValid(context.project)) {
-        DiscardPart(context, currentFeeder(context));
-    }
-    RefreshStatusAndButtons(context);
+    RunSequence(context, [&context] {
+        if (currentPartValid(context.project)) {
+            DiscardPart(context, currentFeeder(context));
+        }
+        RefreshStatusAndButtons(context);
+    });
 }

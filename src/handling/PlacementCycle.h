@@ -30,10 +30,6 @@ bool PlaceNextPart(ProgramContext& context);
 // board 1, ending the board and panel runs as they finish.
 void AdvancePartCounters(ProgramContext& context);
 
-// True when the held part is what part `part` needs: taken from its feeder for its angle, and
-// measured exactly when its feeder uses vision.
-bool HeldPartFits(const ProgramContext& context, int part);
-
 // The main window's buttons.
 void PressStop(ProgramContext& context);
 void PressPause(ProgramContext& context);

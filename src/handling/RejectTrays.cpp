@@ -1,5 +1,6 @@
 #include "handling/RejectTrays.h"
 
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "motion/MoveOperations.h"
 #include "settings/NumberText.h"
@@ -14,14 +15,18 @@ std::optional<double> ParseTrayCoordinate(const ProgramContext& context, TravelA
 }
 
 void SetRejectTrayHere(ProgramContext& context, int tray) {
-    const MotrixCNC& cnc = context.cnc;
-    context.settings.rejectTrayX[tray - 1] = cnc.CommandedX - cnc.HomeOffsetX;
-    context.settings.rejectTrayY[tray - 1] = cnc.CommandedY - cnc.HomeOffsetY;
+    RunSequence(context, [&context, tray] {
+        const MotrixCNC& cnc = context.cnc;
+        context.settings.rejectTrayX[tray - 1] = cnc.CommandedX - cnc.HomeOffsetX;
+        context.settings.rejectTrayY[tray - 1] = cnc.CommandedY - cnc.HomeOffsetY;
+    });
 }
 
 bool GoToRejectTray(ProgramContext& context, int tray) {
-    const MachineSettings& settings = context.settings;
-    return MoveHomeRelativeWithNozzleProtection(context, settings.rejectTrayX[tray - 1],
-                                                settings.rejectTrayY[tray - 1], 0, 0,
-                                                settings.maxStepsPerSecond);
+    return RunSequence(context, [&context, tray] {
+        const MachineSettings& settings = context.settings;
+        return MoveHomeRelativeWithNozzleProtection(context, settings.rejectTrayX[tray - 1],
+                                                    settings.rejectTrayY[tray - 1], 0, 0,
+                                                    settings.maxStepsPerSecond);
+    });
 }

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 
+#include "context/Delay.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "handling/FeederEdits.h"
@@ -201,8 +202,12 @@ void TFormFeeders::ButtonDeleteFeederClick() {
 void TFormFeeders::ButtonTakeSnapClick() {
     ProjectState& project = context_.project;
     QString name;
-    if (project.CurrentFeeder >= 1 && CaptureUplooking(context_) &&
-        cutSystemSnap_(*context_.vision.ImageUplooking, name)) {
+    if (project.CurrentFeeder < 1) {
+        return;
+    }
+    if (!CaptureUplooking(context_)) {
+        Fail(context_, "CAMERA FAILED");
+    } else if (cutSystemSnap_(*context_.vision.ImageUplooking, name)) {
         project.Feeders[project.CurrentFeeder - 1].SnapName = name;
         project.ProjectModified = true;
     }

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "handling/NozzleChanger.h"
@@ -69,7 +70,7 @@ void TFormNozzleChanger::connectEdits() {
         connectEdit(findChild<QLineEdit*>(QString("EditNozzle%1Y").arg(n)), false,
                     holder(TravelAxis::Y));
     }
-    // The heights are home-relative: the Z travel as seen from Z zero.
+    // The entry height is home-relative: the Z travel as seen from Z zero.
     const auto height = [this](double& setting) {
         return [this, &setting](double v) {
             if (!WithinTravelFromHome(context_, TravelAxis::Z, v)) {
@@ -89,7 +90,13 @@ void TFormNozzleChanger::connectEdits() {
         };
     };
     connectEdit(ui_->EditNozzleHorizontal, false, ranged(s.nozzleHorizontal, 10, 30));
-    connectEdit(ui_->EditNozzleUp, false, height(s.nozzleUp));
+    connectEdit(ui_->EditNozzleUp, false, [this, &s](double v) {
+        if (!ParkRiseAccepted(context_.settings, v)) {
+            return false;
+        }
+        s.nozzleUp = v;
+        return true;
+    });
     connectEdit(ui_->EditNozzleDown, false, height(s.nozzleDown));
     connectEdit(ui_->EditNozzlePickDown, false, ranged(s.nozzlePickDown, 0, 3));
     // A speed of 0 would stall every exchange.
@@ -141,23 +148,28 @@ void TFormNozzleChanger::connectButtons() {
 }
 
 void TFormNozzleChanger::ButtonSetPositionClick() {
-    MachineSettings& s = context_.settings;
-    if (!IsNozzleNumber(s.currentNozzle) || !context_.port.confirms(kSetPositionQuestion)) {
-        return;
-    }
-    s.nozzleX[s.currentNozzle - 1] = context_.cnc.CommandedX - context_.cnc.HomeOffsetX;
-    s.nozzleY[s.currentNozzle - 1] = context_.cnc.CommandedY - context_.cnc.HomeOffsetY;
+    RunSequence(context_, [this] {
+        MachineSettings& s = context_.settings;
+        if (!IsNozzleNumber(s.currentNozzle) || !context_.port.confirms(kSetPositionQuestion)) {
+            return;
+        }
+        s.nozzleX[s.currentNozzle - 1] = context_.cnc.CommandedX - context_.cnc.HomeOffsetX;
+        s.nozzleY[s.currentNozzle - 1] = context_.cnc.CommandedY - context_.cnc.HomeOffsetY;
+    });
     fill();
     refreshButtons();
 }
 
 void TFormNozzleChanger::ButtonGotoPositionClick() {
-    const MachineSettings& s = context_.settings;
-    if (!IsNozzleNumber(s.currentNozzle) || !context_.port.confirms(kGotoQuestion)) {
-        return;
-    }
-    MoveHomeRelativeWithNozzleProtection(context_, s.nozzleX[s.currentNozzle - 1],
-                                         s.nozzleY[s.currentNozzle - 1], 0, 0, s.maxStepsPerSecond);
+    RunSequence(context_, [this] {
+        const MachineSettings& s = context_.settings;
+        if (!IsNozzleNumber(s.currentNozzle) || !context_.port.confirms(kGotoQuestion)) {
+            return;
+        }
+        MoveHomeRelativeWithNozzleProtection(context_, s.nozzleX[s.currentNozzle - 1],
+                                             s.nozzleY[s.currentNozzle - 1], 0, 0,
+                                             s.maxStepsPerSecond);
+    });
     RefreshStatusAndButtons(context_);
     refreshButtons();
 }

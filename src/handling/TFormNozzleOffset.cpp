@@ -56,8 +56,7 @@ void TFormNozzleOffset::connectNozzleRadios() {
     for (int n = 1; n <= kNozzleCount; ++n) {
         connect(findChild<QRadioButton*>(QString("RadioButton%1").arg(n)), &QRadioButton::clicked,
                 this, [this, n] {
-                    context_.settings.nozzleNumber = n;
-                    SelectNozzle(context_, n);
+                    SelectCalibrationNozzle(context_, n);
                     refreshButtons();
                 });
     }
@@ -160,11 +159,12 @@ void TFormNozzleOffset::fill() {
 void TFormNozzleOffset::refreshButtons() {
     const bool usable = Usable(context_);
     for (QWidget* button :
-         {static_cast<QWidget*>(ui_->ButtonSetCamera), static_cast<QWidget*>(ui_->ButtonSetNozzle),
-          static_cast<QWidget*>(ui_->ButtonGotoCamera),
+         {static_cast<QWidget*>(ui_->ButtonSetCamera), static_cast<QWidget*>(ui_->ButtonGotoCamera),
           static_cast<QWidget*>(ui_->ButtonGotoNozzle)}) {
         button->setEnabled(usable);
     }
+    // An offset measured with another nozzle than the calibration nozzle would be wrong.
+    ui_->ButtonSetNozzle->setEnabled(usable && CalibrationNozzleMounted(context_));
     jog_->refreshEnabled();
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "motion/MoveOperations.h"
@@ -47,39 +48,7 @@ bool lookAt(ProgramContext& context, HomeMark mark) {
                                                 context.settings.maxStepsPerSecond);
 }
 
-}  // namespace
-
-bool SetHome1Here(ProgramContext& context) {
-    if (!yesToBoth(context.port, kHomeWarning, kHomeLastWarning)) {
-        return false;
-    }
-    MachineSettings& s = context.settings;
-    const MotrixCNC& cnc = context.cnc;
-    s.home1X = cnc.CommandedX;
-    s.home1Y = cnc.CommandedY;
-    s.home1Z = cnc.CommandedZ - s.homeZ;
-    return true;
-}
-
-bool SetHome2Here(ProgramContext& context) {
-    if (!yesToBoth(context.port, kHome2Alignment, kHome2Change)) {
-        return false;
-    }
-    MachineSettings& s = context.settings;
-    const MotrixCNC& cnc = context.cnc;
-    s.home2X = cnc.CommandedX - cnc.HomeOffsetX;
-    s.home2Y = cnc.CommandedY - cnc.HomeOffsetY;
-    s.home2Z = cnc.CommandedZ - s.homeZ;
-    return true;
-}
-
-void SetParkHere(ProgramContext& context) {
-    const MotrixCNC& cnc = context.cnc;
-    context.settings.parkX = cnc.CommandedX - cnc.HomeOffsetX;
-    context.settings.parkY = cnc.CommandedY - cnc.HomeOffsetY;
-}
-
-void SetUpCameraHere(ProgramContext& context) {
+void setUpCameraHere(ProgramContext& context) {
     context.SelectedCamera = 1;
     context.port.updateStatus();
     MachineSettings& s = context.settings;
@@ -95,39 +64,89 @@ void SetUpCameraHere(ProgramContext& context) {
     }
 }
 
+void testHomeMark(ProgramContext& context, HomeMark mark) {
+    const HomeMarkReference reference(context, mark);
+    if (!lookAt(context, mark)) {
+        Fail(context, "FAILED TO MOVE TO HOME");
+    } else if (const MarkSearch search = LookForMark(context, 3);
+               search == MarkSearch::CameraFailed) {
+        Fail(context, "CAMERA FAILED");
+    } else if (search == MarkSearch::NotFound) {
+        context.port.showInformation(mark == HomeMark::Home1 ? "HOME TEST FAILED!"
+                                                             : "HOME 2 TEST FAILED!");
+    } else {
+        const MarkPosition at = markPosition(context.settings, mark);
+        const VisionState& found = context.vision;
+        if (MoveHomeRelative(context, at.x + found.VisionCentreX, at.y + found.VisionCentreY, at.z,
+                             0, context.settings.maxStepsPerSecond)) {
+            context.port.beep();
+        } else {
+            Fail(context, "FAILED TO MOVE TO CENTRE");
+        }
+    }
+}
+
+}  // namespace
+
+bool SetHome1Here(ProgramContext& context) {
+    return RunSequence(context, [&context] {
+        if (!yesToBoth(context.port, kHomeWarning, kHomeLastWarning)) {
+            return false;
+        }
+        MachineSettings& s = context.settings;
+        const MotrixCNC& cnc = context.cnc;
+        s.home1X = cnc.CommandedX;
+        s.home1Y = cnc.CommandedY;
+        s.home1Z = cnc.CommandedZ - s.homeZ;
+        return true;
+    });
+}
+
+bool SetHome2Here(ProgramContext& context) {
+    return RunSequence(context, [&context] {
+        if (!yesToBoth(context.port, kHome2Alignment, kHome2Change)) {
+            return false;
+        }
+        MachineSettings& s = context.settings;
+        const MotrixCNC& cnc = context.cnc;
+        s.home2X = cnc.CommandedX - cnc.HomeOffsetX;
+        s.home2Y = cnc.CommandedY - cnc.HomeOffsetY;
+        s.home2Z = cnc.CommandedZ - s.homeZ;
+        return true;
+    });
+}
+
+void SetParkHere(ProgramContext& context) {
+    RunSequence(context, [&context] {
+        const MotrixCNC& cnc = context.cnc;
+        context.settings.parkX = cnc.CommandedX - cnc.HomeOffsetX;
+        context.settings.parkY = cnc.CommandedY - cnc.HomeOffsetY;
+    });
+}
+
+void SetUpCameraHere(ProgramContext& context) {
+    RunSequence(context, [&context] { setUpCameraHere(context); });
+}
+
 bool GoToHomeMark(ProgramContext& context, HomeMark mark) {
-    return lookAt(context, mark);
+    return RunSequence(context, [&context, mark] { return lookAt(context, mark); });
 }
 
 bool GoToPark(ProgramContext& context) {
-    const MachineSettings& s = context.settings;
-    return MoveHomeRelativeWithNozzleProtection(context, s.parkX, s.parkY, -s.homeZ, 0,
-                                                s.maxStepsPerSecond);
+    return RunSequence(context, [&context] {
+        const MachineSettings& s = context.settings;
+        return MoveHomeRelativeWithNozzleProtection(context, s.parkX, s.parkY, -s.homeZ, 0,
+                                                    s.maxStepsPerSecond);
+    });
 }
 
 void TestHomeMark(ProgramContext& context, HomeMark mark) {
-    {
-        const HomeMarkReference reference(context, mark);
-        if (!lookAt(context, mark)) {
-            Fail(context, "FAILED TO MOVE TO HOME");
-        } else if (const MarkSearch search = LookForMark(context, 3);
-                   search == MarkSearch::CameraFailed) {
-            Fail(context, "CAMERA FAILED");
-        } else if (search == MarkSearch::NotFound) {
-            context.port.showInformation(mark == HomeMark::Home1 ? "HOME TEST FAILED!"
-                                                                 : "HOME 2 TEST FAILED!");
-        } else {
-            const MarkPosition at = markPosition(context.settings, mark);
-            const VisionState& found = context.vision;
-            if (MoveHomeRelative(context, at.x + found.VisionCentreX, at.y + found.VisionCentreY,
-                                 at.z, 0, context.settings.maxStepsPerSecond)) {
-                context.port.beep();
-            } else {
-                Fail(context, "FAILED TO MOVE TO CENTRE");
-            }
+    RunSequence(context, [&context, mark] {
+        if (NozzleFree(context)) {
+            testHomeMark(context, mark);
         }
-    }
-    context.port.updateButtons();
+        context.port.updateButtons();
+    });
 }
 
 bool HomeSettingInRange(const ProgramContext& context, HomeSettingEdit edit, double value) {

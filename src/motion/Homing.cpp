@@ -1,6 +1,7 @@
 #include "motion/Homing.h"
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "motion/HomeMarks.h"
@@ -115,7 +116,10 @@ bool AlignDualYAxis(ProgramContext& context) {
     return aligned;
 }
 
-bool Home(ProgramContext& context) {
+namespace {
+
+// The controller's homing sequence, the camera corrections and the park.
+bool homeAndPark(ProgramContext& context) {
     OperatorPort& port = context.port;
     MotrixCNC& cnc = context.cnc;
     const MachineSettings& settings = context.settings;
@@ -138,4 +142,10 @@ bool Home(ProgramContext& context) {
     port.processEvents();
     RefreshStatusAndButtons(context);
     return homed;
+}
+
+}  // namespace
+
+bool Home(ProgramContext& context) {
+    return RunSequence(context, [&context] { return NozzleFree(context) && homeAndPark(context); });
 }

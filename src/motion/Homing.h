@@ -6,7 +6,8 @@ struct ProgramContext;
 // mark corrected by the down-looking camera when "Visual Home" is on (and the dual-Y gantry
 // squared with the Home 2 mark), then the park move, whatever the camera steps gave. True
 // when the home position is known: false when the homing sequence stopped early (the camera
-// steps are then skipped) or a camera step failed.
+// steps are then skipped) or a camera step failed. A machine sequence: refused while another
+// runs, and while a part is held (its park would drop it: the operator is told).
 bool Home(ProgramContext& context);
 
 // The camera correction of the home offsets: the head goes over the Home 1 mark, the camera

@@ -52,16 +52,24 @@ std::int32_t roundToSteps(double value) {
 
 }  // namespace
 
-MotrixCNC::MotrixCNC(const MachineSettings& settings, Clock& clock, OperatorPort& port)
-    : settings_(settings), clock_(clock), port_(port) {}
+MotrixCNC::MotrixCNC(const MachineSettings& settings, Clock& clock, OperatorPort& port,
+                     RunningSequences& sequences)
+    : settings_(settings), clock_(clock), port_(port), sequences_(sequences) {}
+
+bool MotrixCNC::commandsRefused() const {
+    return sequences_.refusesCommands(port_.messageDepth());
+}
+
+bool MotrixCNC::refusedNow(const ControllerCommand& command) const {
+    return (EmergencyStop || commandsRefused()) && refusedUnderStop(command);
+}
 
 std::uint8_t MotrixCNC::ExecuteControllerCommand(const ControllerCommand& command) {
     const ControllerCommand local = command;
     if (!ControllerFound || !api_) {
         return ResultRefused;
     }
-    const std::uint8_t status =
-        EmergencyStop && refusedUnderStop(local) ? StatusRefusedUnderStop : callLibrary(local);
+    const std::uint8_t status = refusedNow(local) ? StatusRefusedUnderStop : callLibrary(local);
     if (status <= 211 || (status >= 214 && status <= 232) || status == 235) {
         return ResultAccepted;
     }
@@ -247,8 +255,8 @@ bool MotrixCNC::sendUntilAccepted(const ControllerCommand& command) {
             return true;
         }
         if (result == ResultRefused) {
-            // Nothing changes a latched stop while this loop runs: give up at once.
-            if (!ControllerFound || (EmergencyStop && refusedUnderStop(command))) {
+            // Nothing changes a latched stop (or an ended sequence) while this loop runs.
+            if (!ControllerFound || refusedNow(command)) {
                 return false;
             }
             if (++refusals >= kRefusalLimit) {
@@ -270,6 +278,7 @@ void MotrixCNC::reportNotResponding() {
         return;
     }
     ControllerReady = false;
+    sequences_.endAll();
     const bool answering = switchOutputsOffAfterFault();
     port_.speak("CNC CONTROLLER NOT RESPONDING");
     port_.showError(answering ? QString("CNC CONTROLLER NOT RESPONDING!")
@@ -365,8 +374,9 @@ void MotrixCNC::setCommanded(double x, double y, double z, double a) {
 }
 
 bool MotrixCNC::MoveMachine(double x, double y, double z, double a, int speed) {
-    // Below one step a second a motion would never finish: refused before anything is sent.
-    if (!ControllerFound || !ControllerReady || speed < 1) {
+    // Below one step a second a motion would never finish: refused before anything is sent. A
+    // motion refused to its asker leaves the commanded position where the head stands.
+    if (!ControllerFound || !ControllerReady || speed < 1 || commandsRefused()) {
         return false;
     }
     if (!WaitForMotionComplete()) {
@@ -428,7 +438,7 @@ bool MotrixCNC::JogMove() {
 void MotrixCNC::switchOutput(OutputIndex output, bool on) {
     // Switching off is tried whenever the controller was found, ready or not: a controller that
     // stopped answering motions may still take it.
-    if (!ControllerFound || (on && !ControllerReady)) {
+    if (!ControllerFound || (on && (!ControllerReady || commandsRefused()))) {
         return;
     }
     ControllerCommand command;

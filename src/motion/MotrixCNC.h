@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "motion/MotrixApi.h"
+#include "motion/RunningSequences.h"
 
 class Clock;
 class OperatorPort;
@@ -62,7 +63,9 @@ struct AxisPosition {
 // Only this layer calls the library.
 class MotrixCNC {
 public:
-    MotrixCNC(const MachineSettings& settings, Clock& clock, OperatorPort& port);
+    // `sequences`: the machine sequences in progress; an ended one gets no command through.
+    MotrixCNC(const MachineSettings& settings, Clock& clock, OperatorPort& port,
+              RunningSequences& sequences);
 
     // The bound library; without one the controller is never found.
     void attach(std::shared_ptr<const MotrixApi> api) { api_ = std::move(api); }
@@ -119,6 +122,10 @@ private:
     std::uint8_t callLibrary(const ControllerCommand& command);
     // The LinuxCNC library takes the remote shell's address and the scaling before its reset.
     void handOverLinuxCncSetUp();
+    // A motion or an output switched on may not be sent now: the latched stop, or the code
+    // asking is an ended sequence or a message handled while a sequence waits.
+    bool refusedNow(const ControllerCommand& command) const;
+    bool commandsRefused() const;
     bool sendUntilAccepted(const ControllerCommand& command);
     void switchOutput(OutputIndex output, bool on);
     void setCommanded(double x, double y, double z, double a);
@@ -135,6 +142,7 @@ private:
     const MachineSettings& settings_;
     Clock& clock_;
     OperatorPort& port_;
+    RunningSequences& sequences_;
     std::shared_ptr<const MotrixApi> api_;
     double motionTimeBound_ = 10;  // seconds the current motion may take, set when it is sent
 };

@@ -41,6 +41,17 @@ double boardY(const ProgramContext& context, double y) {
 
 }  // namespace
 
+bool NozzleFree(ProgramContext& context) {
+    if (!context.cycle.PartOnNozzle) {
+        return true;
+    }
+    if (Usable(context)) {
+        context.port.speak("DISCARD THE PART FIRST");
+        context.port.showError("DISCARD THE PART FIRST.");
+    }
+    return false;
+}
+
 bool Move(ProgramContext& context, double x, double y, double z, double a, int speed) {
     const bool moved = context.cnc.MoveMachine(x, y, z, a, speed);
     refreshAll(context);
@@ -62,6 +73,9 @@ bool MoveBoardRelative(ProgramContext& context, double x, double y, double z, do
 
 bool MoveHomeRelativeWithNozzleProtection(ProgramContext& context, double x, double y, double z,
                                           double a, int speed) {
+    if (!NozzleFree(context)) {
+        return false;
+    }
     protectNozzle(context);
     const bool moved = context.cnc.MoveHomeFrameZSafe(x, y, z, a, speed);
     refreshAll(context);

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "motion/CNCSettingsFields.h"
@@ -47,19 +48,20 @@ TFormCNCSettings::TFormCNCSettings(ProgramContext& context, QWidget* parent)
     connectControllerChoice();
     connect(ui_->ButtonHome, &QPushButton::clicked, this, &TFormCNCSettings::ButtonHomeClick);
     connect(ui_->ButtonReset, &QPushButton::clicked, this, &TFormCNCSettings::ButtonResetClick);
-    connectOutputButton(ui_->ButtonDispenser, switchDispenser);
-    connectOutputButton(ui_->ButtonVacuum, switchVacuum);
-    connectOutputButton(ui_->ButtonBlow, switchBlow);
-    connectOutputButton(ui_->ButtonFeeder, switchFeeder);
+    connectOutputButton(ui_->ButtonDispenser, OutputDispenser, switchDispenser);
+    connectOutputButton(ui_->ButtonVacuum, OutputVacuum, switchVacuum);
+    connectOutputButton(ui_->ButtonBlow, OutputBlow, switchBlow);
+    connectOutputButton(ui_->ButtonFeeder, OutputFeeder, switchFeeder);
     connect(ui_->ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 TFormCNCSettings::~TFormCNCSettings() = default;
 
-void TFormCNCSettings::connectOutputButton(QPushButton* button, OutputSwitch switchOutput) {
+void TFormCNCSettings::connectOutputButton(QPushButton* button, int output,
+                                           OutputSwitch switchOutput) {
     // Press and release are taken from the mouse itself: the release reaches the button that
     // took the press wherever the pointer then is, so the output never stays on.
-    outputButtons_[button] = switchOutput;
+    outputButtons_[button] = {output, switchOutput};
     button->setFocusPolicy(Qt::NoFocus);
     button->installEventFilter(this);
 }
@@ -70,14 +72,25 @@ bool TFormCNCSettings::eventFilter(QObject* watched, QEvent* event) {
     const auto found = outputButtons_.find(watched);
     if (found != outputButtons_.end() && (press || release) &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        found->second(context_, press);
+        OutputButton& button = found->second;
+        const bool on = context_.cnc.OutputState[button.output];
+        if (press && !on) {
+            button.switchOutput(context_, true);
+            button.switchedOn = context_.cnc.OutputState[button.output];
+        } else if (release && button.switchedOn) {
+            button.switchOutput(context_, false);
+            button.switchedOn = false;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void TFormCNCSettings::switchTestOutputsOff() {
-    for (const auto& [button, switchOutput] : outputButtons_) {
-        switchOutput(context_, false);
+    for (auto& [control, button] : outputButtons_) {
+        if (button.switchedOn) {
+            button.switchOutput(context_, false);
+            button.switchedOn = false;
+        }
     }
 }
 
@@ -190,20 +203,22 @@ void TFormCNCSettings::ButtonHomeClick() {
 }
 
 void TFormCNCSettings::ButtonResetClick() {
-    OperatorPort& port = context_.port;
-    context_.cnc.EmergencyStop = false;
-    port.updateStatus();
-    port.processEvents();
-    const bool ready = context_.cnc.InitialiseController();
-    refreshMain();
-    if (ready) {
+    RunSequence(context_, [this] {
+        OperatorPort& port = context_.port;
+        context_.cnc.EmergencyStop = false;
         port.updateStatus();
         port.processEvents();
-        Home(context_);
-    } else {
-        Fail(context_, "FAILED TO INITIALISE CNC CONTROLLER");
-    }
-    refreshMain();
+        const bool ready = context_.cnc.InitialiseController();
+        refreshMain();
+        if (ready) {
+            port.updateStatus();
+            port.processEvents();
+            Home(context_);
+        } else {
+            Fail(context_, "FAILED TO INITIALISE CNC CONTROLLER");
+        }
+        refreshMain();
+    });
     refreshButtons();
 }
 

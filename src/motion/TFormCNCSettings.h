@@ -31,7 +31,14 @@ protected:
 
 private:
     using OutputSwitch = void (*)(ProgramContext&, bool);
-    void connectOutputButton(QPushButton* button, OutputSwitch switchOutput);
+    // A press-and-hold test button. Its release, and closing the window, switch off only what
+    // its press switched on: an output already on (the vacuum of a held part) stays on.
+    struct OutputButton {
+        int output;  // OutputIndex
+        OutputSwitch switchOutput;
+        bool switchedOn = false;
+    };
+    void connectOutputButton(QPushButton* button, int output, OutputSwitch switchOutput);
     void fill();
     void refreshButtons();
     void refreshMain();
@@ -50,6 +57,6 @@ private:
     ProgramContext& context_;
     std::unique_ptr<Ui::TFormCNCSettings> ui_;
     JogPanelWidget* jog_;
-    std::map<QObject*, OutputSwitch> outputButtons_;  // the press-and-hold test buttons
+    std::map<QObject*, OutputButton> outputButtons_;
     bool filling_ = false;
 };

@@ -105,6 +105,17 @@ void UpdateFeederLocation(FeederRec& feeder, const MachineSettings& settings, do
     feeder.Location = feeder.Y + homeOffsetY > middleY ? LocationRear : LocationFront;
 }
 
+int PlaceSpeedOf(const MachineSettings& settings, const FeederRec& feeder) {
+    switch (feeder.PlaceSpeedType) {
+        case PlaceSpeedMedium:
+            return settings.mediumPlaceSpeed;
+        case PlaceSpeedSlow:
+            return settings.slowPlaceSpeed;
+        default:
+            return settings.fastPlaceSpeed;
+    }
+}
+
 QPointF FeederPickPoint(FeederRec& feeder) {
     const QPointF origin(feeder.X, feeder.Y);
     if (feeder.Kind != FeederTray) {

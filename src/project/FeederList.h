@@ -38,6 +38,9 @@ void ApplyKindLocation(FeederRec& feeder);
 // lies strictly beyond the middle of the Y travel, else at the front.
 void UpdateFeederLocation(FeederRec& feeder, const MachineSettings& settings, double homeOffsetY);
 
+// The speed of every move made with this feeder's part on the nozzle: its place speed.
+int PlaceSpeedOf(const MachineSettings& settings, const FeederRec& feeder);
+
 // Where the head picks the feeder's next part (home-relative mm). A tray walks its pockets
 // along Y first, then steps one column along X. A pick count below 1 or beyond the last pocket
 // (after a count edit) is first set to 1.

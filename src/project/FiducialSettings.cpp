@@ -1,5 +1,6 @@
 #include "project/FiducialSettings.h"
 
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "motion/MoveOperations.h"
@@ -34,55 +35,7 @@ void showTestFailure(ProgramContext& context, bool error, const QString& text) {
     error ? context.port.showError(text) : context.port.showInformation(text);
 }
 
-}  // namespace
-
-bool EditFiducialPosition(ProgramContext& context, int fiducial, FiducialAxis axis,
-                          QStringView text) {
-    ProjectState& project = context.project;
-    project.ProjectModified = true;
-    const std::optional<double> typed = ParseReal(text);
-    if (!typed) {
-        return false;
-    }
-    const double value = project.Metric ? *typed : *typed * 25.4;
-    if (!accepted(context, axis, value)) {
-        return false;
-    }
-    FiducialFields fields = FiducialFieldsOf(project, fiducial);
-    (axis == FiducialAxis::X ? fields.x : axis == FiducialAxis::Y ? fields.y : fields.z) = value;
-    ClearFiducialCorrection(project);
-    return true;
-}
-
-bool SetFiducialHere(ProgramContext& context, int fiducial) {
-    const QString question = QString("ARE YOU SURE YOU WANT TO CHANGE FIDUCIAL %1?").arg(fiducial);
-    if (!context.port.confirms(question)) {
-        return false;
-    }
-    const QPointF head = HeadOverCurrentBoard(context);
-    FiducialFields fields = FiducialFieldsOf(context.project, fiducial);
-    fields.x = head.x();
-    fields.y = head.y();
-    fields.z = context.cnc.CommandedZ - context.settings.homeZ;
-    context.project.ProjectModified = true;
-    return true;
-}
-
-bool GoToFiducial(ProgramContext& context, int fiducial) {
-    if (context.cycle.PartOnNozzle) {
-        return false;
-    }
-    context.SelectedCamera = 0;
-    context.port.updateButtons();
-    RecomputeBoardOrigin(context.project);
-    FiducialFields fields = FiducialFieldsOf(context.project, fiducial);
-    const bool moved = MoveBoardRelativeWithNozzleProtection(context, fields.x, fields.y, fields.z,
-                                                             0, context.settings.maxStepsPerSecond);
-    RefreshStatusAndButtons(context);
-    return moved;
-}
-
-bool TestFiducial(ProgramContext& context, int fiducial) {
+bool testFiducial(ProgramContext& context, int fiducial) {
     ProjectState& project = context.project;
     ClearFiducialCorrection(project);
     context.SelectedCamera = 0;
@@ -120,6 +73,60 @@ bool TestFiducial(ProgramContext& context, int fiducial) {
     }
     context.port.updateButtons();
     return centred;
+}
+
+}  // namespace
+
+bool EditFiducialPosition(ProgramContext& context, int fiducial, FiducialAxis axis,
+                          QStringView text) {
+    ProjectState& project = context.project;
+    project.ProjectModified = true;
+    const std::optional<double> typed = ParseReal(text);
+    if (!typed) {
+        return false;
+    }
+    const double value = project.Metric ? *typed : *typed * 25.4;
+    if (!accepted(context, axis, value)) {
+        return false;
+    }
+    FiducialFields fields = FiducialFieldsOf(project, fiducial);
+    (axis == FiducialAxis::X ? fields.x : axis == FiducialAxis::Y ? fields.y : fields.z) = value;
+    ClearFiducialCorrection(project);
+    return true;
+}
+
+bool SetFiducialHere(ProgramContext& context, int fiducial) {
+    return RunSequence(context, [&context, fiducial] {
+        const QString question =
+            QString("ARE YOU SURE YOU WANT TO CHANGE FIDUCIAL %1?").arg(fiducial);
+        if (!context.port.confirms(question)) {
+            return false;
+        }
+        const QPointF head = HeadOverCurrentBoard(context);
+        FiducialFields fields = FiducialFieldsOf(context.project, fiducial);
+        fields.x = head.x();
+        fields.y = head.y();
+        fields.z = context.cnc.CommandedZ - context.settings.homeZ;
+        context.project.ProjectModified = true;
+        return true;
+    });
+}
+
+bool GoToFiducial(ProgramContext& context, int fiducial) {
+    return RunSequence(context, [&context, fiducial] {
+        context.SelectedCamera = 0;
+        context.port.updateButtons();
+        RecomputeBoardOrigin(context.project);
+        FiducialFields fields = FiducialFieldsOf(context.project, fiducial);
+        const bool moved = MoveBoardRelativeWithNozzleProtection(
+            context, fields.x, fields.y, fields.z, 0, context.settings.maxStepsPerSecond);
+        RefreshStatusAndButtons(context);
+        return moved;
+    });
+}
+
+bool TestFiducial(ProgramContext& context, int fiducial) {
+    return RunSequence(context, [&context, fiducial] { return testFiducial(context, fiducial); });
 }
 
 bool ChooseFiducialSnap(ProgramContext& context, int fiducial) {

@@ -8,6 +8,7 @@
 #include "motion/HomeMarks.h"
 #include "motion/MoveOperations.h"
 #include "project/BoardTransform.h"
+#include "project/FeederList.h"
 #include "settings/NumberText.h"
 #include "vision/Capture.h"
 
@@ -20,12 +21,17 @@ const char* const kDistanceWrong = "FIDUCIAL DISTANCE WRONG";
 // they lie: the camera looks again, centred on them.
 constexpr double kSecondLookShare = 2.0 / 3;
 
+// A held part rides at its feeder's place speed: faster, it could shift on the nozzle after its
+// offset was measured.
 bool moveOverMark(ProgramContext& context, QPointF at, double z) {
-    const int speed = context.settings.maxStepsPerSecond;
+    const MachineSettings& settings = context.settings;
     if (context.cycle.PartOnNozzle) {
+        const FeederRec* held = FeederAt(context.project, context.cycle.HeldFeeder);
+        const int speed = held ? PlaceSpeedOf(settings, *held) : settings.fastPlaceSpeed;
         return MoveBoardRelativeWithPartAndNozzleProtection(context, at.x(), at.y(), z, 0, speed);
     }
-    return MoveBoardRelativeWithNozzleProtection(context, at.x(), at.y(), z, 0, speed);
+    return MoveBoardRelativeWithNozzleProtection(context, at.x(), at.y(), z, 0,
+                                                 settings.maxStepsPerSecond);
 }
 
 FiducialLook searchMark(ProgramContext& context, int fiducial, int captures, QPointF at) {

@@ -36,9 +36,10 @@ enum class FiducialLook { Found, SnapMissing, MoveFailed, CameraFailed, NotFound
 
 // Loads fiducial `fiducial`'s snap (SnapMissing, without a move, when it cannot be read), moves the
 // down-looking camera over the mark, or over `at` (board-relative mm) when given (carrying a held
-// part with the vacuum on, so the move never drops it), waits the camera's settling delay,
-// captures `captures` frames and searches the last one. Found: VisionCentreX/Y give the mark's
-// offset from the image centre. The reference image is released on return.
+// part with the vacuum on at its place speed, so the move never drops or shifts it), waits the
+// camera's settling delay, captures `captures` frames and searches the last one. Found:
+// VisionCentreX/Y give the mark's offset from the image centre. The reference image is released
+// on return.
 FiducialLook LookAtFiducial(ProgramContext& context, int fiducial, int captures,
                             std::optional<QPointF> at = std::nullopt);
 

@@ -7,6 +7,7 @@
 #include "windowkit/MainWindowPanel.h"
 
 struct ProgramContext;
+class QDialog;
 class TFormPanelSettings;
 
 namespace Ui {
@@ -19,8 +20,9 @@ class PanelControlsWidget : public QGroupBox, public MainWindowPanel {
     Q_OBJECT
 
 public:
-    // `saveMachineSettings` runs when the "Panel Settings" window closes.
-    PanelControlsWidget(ProgramContext& context, std::function<void()> saveMachineSettings,
+    // `runWindow` shows the "Panel Settings" window modally as the main window shows its
+    // settings windows (its jog group hidden, the machine settings saved afterwards).
+    PanelControlsWidget(ProgramContext& context, std::function<void(QDialog&)> runWindow,
                         QWidget* parent = nullptr);
     ~PanelControlsWidget() override;
 
@@ -31,11 +33,8 @@ public:
     TFormPanelSettings& panelSettingsWindow();
 
 private:
-    // Shows the window modally with the main window's jog group hidden, then refreshes.
-    void ButtonPanelSettingsClick();
-
     std::unique_ptr<Ui::PanelControlsWidget> ui;
     ProgramContext& context;
-    std::function<void()> saveMachineSettings;
+    std::function<void(QDialog&)> runWindow;
     TFormPanelSettings* panelSettings = nullptr;
 };

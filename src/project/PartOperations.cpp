@@ -1,5 +1,6 @@
 #include "project/PartOperations.h"
 
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "motion/MoveOperations.h"
@@ -80,44 +81,51 @@ void SortPartList(ProgramContext& context) {
 }
 
 bool SetPartPosition(ProgramContext& context) {
-    const QString question = "ARE YOU SURE YOU WANT TO SET THE POSITION?";
-    context.port.speak(question);
-    if (!context.port.confirms(question)) {
-        return false;
-    }
-    const QPointF head = HeadOverCurrentBoard(context);
-    const bool stored = storeInCurrentPart(context, [&head](PartRec& part) {
-        part.X = head.x();
-        part.Y = head.y();
+    return RunSequence(context, [&context] {
+        const QString question = "ARE YOU SURE YOU WANT TO SET THE POSITION?";
+        context.port.speak(question);
+        if (!context.port.confirms(question)) {
+            return false;
+        }
+        const QPointF head = HeadOverCurrentBoard(context);
+        const bool stored = storeInCurrentPart(context, [&head](PartRec& part) {
+            part.X = head.x();
+            part.Y = head.y();
+        });
+        RefreshPartListStatusAndButtons(context);
+        return stored;
     });
-    RefreshPartListStatusAndButtons(context);
-    return stored;
 }
 
 bool GoToPart(ProgramContext& context) {
-    context.SelectedCamera = 0;
-    RefreshStatusAndButtons(context);
-    const PartRec* part = CurrentPartRec(context.project);
-    if (!part) {
-        return false;
-    }
-    RecomputeBoardOrigin(context.project);
-    const QPointF target = CorrectedBoardPosition(context.project, part->X, part->Y);
-    const bool moved = MoveBoardRelativeWithNozzleProtection(context, target.x(), target.y(), 0, 0,
-                                                             context.settings.maxStepsPerSecond);
-    RefreshStatusAndButtons(context);
-    return moved;
+    return RunSequence(context, [&context] {
+        context.SelectedCamera = 0;
+        RefreshStatusAndButtons(context);
+        const PartRec* part = CurrentPartRec(context.project);
+        if (!part) {
+            return false;
+        }
+        RecomputeBoardOrigin(context.project);
+        const QPointF target = CorrectedBoardPosition(context.project, part->X, part->Y);
+        const bool moved = MoveBoardRelativeWithNozzleProtection(
+            context, target.x(), target.y(), 0, 0, context.settings.maxStepsPerSecond);
+        RefreshStatusAndButtons(context);
+        return moved;
+    });
 }
 
 bool GoToNextPart(ProgramContext& context) {
-    ProjectState& project = context.project;
-    if (project.PartCount() <= 0) {
-        return false;
-    }
-    project.CurrentPart = project.CurrentPart >= project.PartCount() ? 1 : project.CurrentPart + 1;
-    NormaliseCurrentPart(project);
-    context.port.updatePartList();
-    return GoToPart(context);
+    return RunSequence(context, [&context] {
+        ProjectState& project = context.project;
+        if (project.PartCount() <= 0) {
+            return false;
+        }
+        project.CurrentPart =
+            project.CurrentPart >= project.PartCount() ? 1 : project.CurrentPart + 1;
+        NormaliseCurrentPart(project);
+        context.port.updatePartList();
+        return GoToPart(context);
+    });
 }
 
 void ChangePartFeeder(ProgramContext& context, int feeder) {

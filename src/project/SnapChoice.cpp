@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "context/ProgramContext.h"
+#include "vision/Capture.h"
 #include "vision/SnapFiles.h"
 
 namespace {
@@ -39,13 +40,17 @@ SnapChoice ChooseSnapFile(ProgramContext& context, const QString& folder,
         return SnapChoice::Taken;
     }
     const QString target = folder + name + ".bmp";
-    const bool exists = QFile::exists(target);
-    if (exists && !context.port.confirms(kSnapOverwriteQuestion)) {
+    // Snaps are read whatever the letter case of their names: "Fid.BMP" is this snap too.
+    const QString existing = ResolveSnapPath(target);
+    if (!existing.isEmpty() && !context.port.confirms(kSnapOverwriteQuestion)) {
         return SnapChoice::Kept;
     }
     if (!copyOver(chosen, target)) {
         context.port.showError("FILE COPY ERROR!!");
         return SnapChoice::Kept;
     }
-    return exists ? SnapChoice::Taken : SnapChoice::Copied;
+    if (!existing.isEmpty() && existing != target) {
+        QFile::remove(existing);  // else two spellings of one snap, the old one read sometimes
+    }
+    return existing.isEmpty() ? SnapChoice::Copied : SnapChoice::Taken;
 }

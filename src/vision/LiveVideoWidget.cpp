@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "context/Delay.h"
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "vision/CameraSet.h"
 #include "vision/Capture.h"
@@ -237,8 +238,10 @@ bool LiveVideoWidget::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LiveVideoWidget::PanelCameraClick(CameraRole role) {
-    if (!context_.project.ProjectOpen) {
-        return;  // a project snap needs a project to go into
+    // A project snap needs a project to go into, and the snap window would halt a running
+    // machine sequence while it is open.
+    if (!context_.project.ProjectOpen || SequenceRunning(context_)) {
+        return;
     }
     const bool captured =
         role == CameraRole::Up ? CaptureUplooking(context_) : CaptureDownlooking(context_);

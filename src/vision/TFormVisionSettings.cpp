@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 #include "motion/HomeCalibration.h"
 #include "motion/MoveOperations.h"
@@ -334,12 +335,14 @@ void TFormVisionSettings::connectPositionButtons() {
 }
 
 void TFormVisionSettings::ButtonGotoCameraClick() {
-    context_.SelectedCamera = 1;
-    context_.port.updateStatus();
-    RefreshEnables();
-    const MachineSettings& s = context_.settings;
-    MoveHomeRelativeWithNozzleProtection(context_, s.uplookingCameraX, s.uplookingCameraY,
-                                         s.uplookingCameraZ, 0, s.maxStepsPerSecond);
+    RunSequence(context_, [this] {
+        context_.SelectedCamera = 1;
+        context_.port.updateStatus();
+        RefreshEnables();
+        const MachineSettings& s = context_.settings;
+        MoveHomeRelativeWithNozzleProtection(context_, s.uplookingCameraX, s.uplookingCameraY,
+                                             s.uplookingCameraZ, 0, s.maxStepsPerSecond);
+    });
     refreshMain();
     RefreshEnables();
 }

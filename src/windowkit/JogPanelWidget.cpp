@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QPushButton>
 
+#include "context/MachineSequence.h"
 #include "context/ProgramContext.h"
 
 JogPanelWidget::JogPanelWidget(ProgramContext& context, Options options, QWidget* parent)
@@ -62,7 +63,8 @@ void JogPanelWidget::jog(Axis axis, double step) {
     AxisPosition& delta = context_.cnc.JogDelta;
     delta = AxisPosition{};
     (axis == AxisX ? delta.X : axis == AxisY ? delta.Y : axis == AxisZ ? delta.Z : delta.A) = step;
-    context_.cnc.JogMove();  // a jog beyond a limit stops at the limit, silently
+    // A jog beyond a limit stops at the limit, silently.
+    RunSequence(context_, [this] { context_.cnc.JogMove(); });
     if (options_.refresh) {
         options_.refresh();
     }

@@ -4,41 +4,18 @@
 // squared with Home 2, parked) and asks which nozzle is mounted.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include "support/widgets/FreshHome.h"
 #include "support/widgets/MainWindowFixture.h"
 #include "vision/CameraSet.h"
 
 namespace {
-
-// The process's home folder, and so its documents folder, replaced by an empty one while the
-// test runs.
-class FreshHome {
-protected:
-    FreshHome() {
-        qputenv("HOME", home.path().toLocal8Bit());
-        qunsetenv("XDG_CONFIG_HOME");  // the documents folder comes from the home folder alone
-    }
-    ~FreshHome() {
-        restore("HOME", oldHome);
-        restore("XDG_CONFIG_HOME", oldConfigHome);
-    }
-
-private:
-    static std::optional<QByteArray> variable(const char* name) {
-        return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-    }
-    static void restore(const char* name, const std::optional<QByteArray>& value) {
-        value ? qputenv(name, *value) : qunsetenv(name);
-    }
-
-    const std::optional<QByteArray> oldHome = variable("HOME");
-    const std::optional<QByteArray> oldConfigHome = variable("XDG_CONFIG_HOME");
-    QTemporaryDir home;
-};
 
 QJsonObject jsonOf(const std::string& text) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
@@ -107,6 +84,21 @@ TEST_F(FirstStartTest, OpensTheDemoHomesWithTheCameraAndAsksForTheNozzle) {
     const QJsonObject head = jsonOf(sim.worldState())["head"].toObject();
     EXPECT_NEAR(head["x"].toDouble(), home1[0].toDouble(), pixel);
     EXPECT_NEAR(head["y"].toDouble(), home1[1].toDouble(), pixel);
+}
+
+// The demo's machine settings are a file of the program's own writer: the plain names the
+// settings store writes, not the escaped ones of earlier versions ("CNC%20Settings").
+TEST(DemoMachineSettingsTest, AreWrittenAsTheProgramWritesItsStore) {
+    const QString demo = QStringLiteral(CORVANE_SOURCE_DIR "/demo/Machine Settings/Corvane 2.ini");
+    MachineSettings settings;
+    LoadMachineSettings(*OpenMachineSettingsStoreAt(demo), settings);
+    QTemporaryDir scratch;
+    const QString rewritten = scratch.filePath("Corvane 2.ini");
+    ASSERT_TRUE(SaveMachineSettings(*OpenMachineSettingsStoreAt(rewritten), settings));
+    QFile original(demo);
+    QFile written(rewritten);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly) && written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(original.readAll() == written.readAll());
 }
 
 }  // namespace

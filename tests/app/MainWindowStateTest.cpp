@@ -107,6 +107,35 @@ TEST_F(MainWindowStateTest, EnableRulesInTheStatesThatMatter) {
     EXPECT_FALSE(enabled("ButtonEmergencyStop"));
 }
 
+TEST_F(MainWindowStateTest, WhileASequenceRunsOnlyTheStopControlsStayOn) {
+    context.project.ProjectOpen = true;
+    context.project.Parts.resize(3);
+    context.project.CurrentPart = 1;
+    context.project.BoardCountX = 2;
+    context.cycle.BoardRunActive = true;
+    ASSERT_TRUE(context.sequences.enter(0));
+    for (const char* off :
+         {"ButtonHome", "ButtonPark", "GroupBoxJogControl", "ButtonGotoCamera", "ListBoxPartList",
+          "GroupBoxPartDetails", "CheckBoxMetric", "ButtonFeeders", "ButtonFiducials", "File1",
+          "Settings1", "GroupBoxPanelSettings", "ButtonSetOrigin", "ButtonPickPart",
+          "ButtonReset"}) {
+        EXPECT_FALSE(enabled(off)) << off;
+    }
+    for (const char* on : {"ButtonEmergencyStop", "ButtonStop", "ButtonPause"}) {
+        EXPECT_TRUE(enabled(on)) << on;
+    }
+    // The stop ends the sequence: RESET comes on while it gives up, nothing else.
+    context.cnc.EmergencyStop = true;
+    context.sequences.endAll();
+    context.cycle.BoardRunActive = false;
+    EXPECT_TRUE(enabled("ButtonReset"));
+    EXPECT_FALSE(enabled("ButtonEmergencyStop"));
+    EXPECT_FALSE(enabled("ListBoxPartList"));
+    context.sequences.leave();
+    EXPECT_TRUE(enabled("ListBoxPartList"));
+    EXPECT_TRUE(enabled("File1"));
+}
+
 TEST_F(MainWindowStateTest, MachineCheckOpensAWindowOnlyWhenItsOwnControlIsEnabled) {
     const FixWindow settingsWindows[] = {FixWindow::HomeSettings, FixWindow::NozzleOffset,
                                          FixWindow::NozzleChanger};
@@ -171,8 +200,8 @@ TEST_F(MainWindowStateTest, NozzleLabelAndTitle) {
 class ReentrantPort : public ScriptedOperatorPort {
 public:
     ProgramContext* context = nullptr;
-    void processEvents() override {
-        ScriptedOperatorPort::processEvents();
+    void handlePendingMessages() override {
+        ScriptedOperatorPort::handlePendingMessages();
         if (context && !nested_) {
             nested_ = true;
             Delay(*context, 2.0);

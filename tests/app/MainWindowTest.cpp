@@ -56,6 +56,11 @@ TEST_F(MainWindowTest, StartsReadyParkedAndHomeRelativeWithoutAProject) {
     }
     EXPECT_FALSE(control("CheckBoxMetric")->isVisibleTo(window.get()));
     EXPECT_TRUE(person.callsStartingWith("error: ").isEmpty());
+    // The placement controls belong to a project, Park Noz. with them.
+    context->settings.currentNozzle = 1;
+    window->updateButtons();
+    EXPECT_FALSE(control("GroupBoxRunControls")->isVisibleTo(window.get()));
+    EXPECT_FALSE(enabled("ButtonParkNozzle"));
 }
 
 // The switched outputs that the stop and the close sequence take down, by mask.

@@ -16,12 +16,11 @@
 
 namespace {
 
-const QString kDemoRoot = QStringLiteral(CORVANE_SOURCE_DIR "/demo/");
 const QString kDemoProject = QStringLiteral("Demo Panel");
 
 // Copies every file of `from` into `to`, which is created. Byte by byte: a scratch copy needs
 // none of the disk syncs of QFile::copy, which would cost more than a whole cell's run.
-void copyFolder(const QString& from, const QString& to) {
+void copyWithoutSyncs(const QString& from, const QString& to) {
     QDir().mkpath(to);
     for (const QString& name : QDir(from).entryList(QDir::Files)) {
         QFile source(QDir(from).filePath(name));
@@ -36,13 +35,6 @@ void copyFolder(const QString& from, const QString& to) {
 constexpr int kHandlingOutputs = 8 | 16 | 32 | 64;  // actuator, vacuum, blow, dispenser
 
 }  // namespace
-
-QString ScratchTemplate() {
-    const QFileInfo memory("/dev/shm");
-    const QString root =
-        memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath();
-    return root + "/corvane-faults-XXXXXX";
-}
 
 bool IsMotion(const SimCommand& command) {
     return command.name == "MotrixLinearMove" || command.name == "MotrixRapidMove" ||
@@ -79,11 +71,11 @@ void BudgetClock::sleep(double seconds) {
     }
 }
 
-void FaultPort::processEvents() {
+void FaultPort::handlePendingMessages() {
     if (eventRounds >= roundBudget) {
         throw SequenceHung("the sequence handled messages past its budget of rounds");
     }
-    ScriptedOperatorPort::processEvents();
+    ScriptedOperatorPort::handlePendingMessages();
 }
 
 QStringList FaultPort::dialogs() const {
@@ -126,15 +118,15 @@ void FaultMachine::startCameras() {
 
 // The demo machine and project, as a first start installs them.
 void FaultMachine::installDemo() {
-    copyFolder(kDemoRoot + "Machine Settings", disk.filePath("Store"));
+    copyWithoutSyncs(kDemoFolder + "Machine Settings", disk.filePath("Store"));
     const QString store = storePath();
     context.openSettingsStore = [store] { return OpenMachineSettingsStoreAt(store); };
     LoadMachineSettings(context);
     context.SystemSettingsFolder = disk.filePath("System") + "/";
     context.ProjectsRoot = disk.filePath("Projects") + "/";
-    copyFolder(kDemoRoot + "System Settings", context.SystemSettingsFolder);
+    copyWithoutSyncs(kDemoFolder + "System Settings", context.SystemSettingsFolder);
     const QString projectFolder = context.ProjectsRoot + kDemoProject + "/";
-    copyFolder(kDemoRoot + kDemoProject, projectFolder);
+    copyWithoutSyncs(kDemoFolder + kDemoProject, projectFolder);
     ProjectState& project = context.project;
     if (!LoadProject(project, context.settings, projectFolder, kDemoProject)) {
         throw std::runtime_error("cannot load the demo project");
@@ -143,8 +135,8 @@ void FaultMachine::installDemo() {
     RecomputeBoardOrigin(project);
 }
 
-void FaultMachine::powerUpAndHome() {
-    sim.configure("mode=instant");
+void FaultMachine::powerUpAndHome(const std::string& simulator) {
+    sim.configure(simulator);
     if (!cnc.InitialiseController()) {
         throw std::runtime_error("the simulated controller cannot be initialised");
     }

@@ -10,6 +10,7 @@
 #include "context/ProgramContext.h"
 #include "support/ScriptedOperatorPort.h"
 #include "support/SimController.h"
+#include "support/TestFiles.h"
 #include "vision/CameraSet.h"
 
 // Thrown by the budget clock and port when a sequence outlives its budget: it would have hung.
@@ -38,7 +39,7 @@ class FaultPort : public ScriptedOperatorPort {
 public:
     int roundBudget = 1 << 30;
 
-    void processEvents() override;
+    void handlePendingMessages() override;
     // The error and information boxes and the questions shown so far.
     QStringList dialogs() const;
 };
@@ -53,10 +54,6 @@ QByteArray FileBytes(const QString& path);
 bool SettingsFileWhole(const QString& path);
 bool ProjectFileWhole(const QString& path);
 
-// Where scratch disks go: memory where the system offers it. Every save commits to the disk,
-// and a run saves after each part: on a shared disk thousands of runs would wait for it.
-QString ScratchTemplate();
-
 // The program's context on the simulated world: the simulator in instant mode with its built-in
 // world, virtual time on a budget, the program's own cameras on the simulator's, and the demo
 // machine on a scratch disk: its machine settings in a settings store there, its system
@@ -67,10 +64,10 @@ public:
     FaultMachine(const FaultMachine&) = delete;
     FaultMachine& operator=(const FaultMachine&) = delete;
 
-    // Powers the simulated machine up afresh with a fresh world and brings it to where an
-    // operator starts a sequence: initialised, homed (the taught home frame, no camera) and
-    // parked, the log and the dialogs cleared.
-    void powerUpAndHome();
+    // Powers the simulated machine up afresh with a fresh world (configured by `simulator`,
+    // sim/README.md) and brings it to where an operator starts a sequence: initialised, homed
+    // (the taught home frame, no camera) and parked, the log and the dialogs cleared.
+    void powerUpAndHome(const std::string& simulator = "mode=instant");
 
     // The world's truth: a part held on the nozzle.
     bool partHeld() const;
@@ -83,7 +80,7 @@ public:
     QString projectFilePath() const;
     QString diskPath(const QString& name) const { return disk.filePath(name); }
 
-    QTemporaryDir disk{ScratchTemplate()};
+    QTemporaryDir disk{ScratchTemplate("faults")};
     BudgetClock clock;
     FaultPort port;
     ProgramContext context{clock, port};

@@ -1,6 +1,12 @@
+#include <functional>
+#include <optional>
+
 #include "PlacingFixture.h"
 #include "handling/Pick.h"
+#include "handling/Place.h"
 #include "handling/PlacementCycle.h"
+#include "motion/Homing.h"
+#include "project/PartOperations.h"
 
 namespace {
 
@@ -161,6 +167,8 @@ TEST_F(CycleTest, PauseFinishesThePartWaitsAndResumeOrStopEndsTheWait) {
         port.calls.clear();
         int pausedRounds = 0;
         std::size_t movesWhenPaused = 0;
+        double pausedAt = 0;
+        double pausedFor = 0;
         bool stoodStill = true;
         port.onProcessEvents = [&] {
             CycleState& cycle = context.cycle;
@@ -169,8 +177,10 @@ TEST_F(CycleTest, PauseFinishesThePartWaitsAndResumeOrStopEndsTheWait) {
                 PressPause(context);  // during part 1
             } else if (waiting && pausedRounds++ == 0) {
                 movesWhenPaused = moves().size();
+                pausedAt = clock.now();
             } else if (waiting && pausedRounds == 5) {
                 stoodStill = moves().size() == movesWhenPaused;
+                pausedFor = clock.now() - pausedAt;
                 resume ? PressResume(context) : PressStop(context);
             }
         };
@@ -178,6 +188,7 @@ TEST_F(CycleTest, PauseFinishesThePartWaitsAndResumeOrStopEndsTheWait) {
         port.onProcessEvents = nullptr;
         EXPECT_EQ(pausedRounds, 5);
         EXPECT_TRUE(stoodStill);
+        EXPECT_GT(pausedFor, 0.01);  // the wait sleeps between its rounds, rather than spin
         EXPECT_EQ(placedXY().size(), resume ? 3u : 1u);
         EXPECT_EQ(context.project.CurrentPart, resume ? 1 : 2);
         EXPECT_EQ(spoken(), QStringList{"Automatic Placement Cycle Finished"});
@@ -224,17 +235,118 @@ TEST_F(CycleTest, EmergencyStopDuringAMoveEndsTheRunWithOutputsOffAndPartsIntact
     EXPECT_FALSE(spoken().contains("Automatic Placement Cycle Finished"));
 }
 
+TEST_F(CycleTest, AStoppedRunStillWaitingWhenResetHomesMakesNoFurtherMove) {
+    context.settings.visualHome = false;
+    const auto r1 = partXY(1);  // RESET homes afresh: the home offsets may change
+    std::optional<int> stoppedAt;
+    std::optional<std::size_t> movesAfterReset;
+    port.onProcessEvents = [&] {
+        // The stop as the second part's nozzle waits the pick delay down on its reel; RESET a
+        // few message rounds later, while that wait still goes on.
+        const bool pickDelay = context.project.CurrentPart == 2 && cnc.CommandedZ > 0 &&
+                               cnc.OutputState[OutputVacuum] && !context.cycle.PartOnNozzle;
+        if (!stoppedAt && pickDelay) {
+            stoppedAt = port.eventRounds;
+            PressEmergencyStop(context);
+        } else if (stoppedAt && !movesAfterReset && port.eventRounds == *stoppedAt + 3) {
+            movesAfterReset = 0;  // RESET's own rounds come back here
+            EXPECT_TRUE(PressReset(context));
+            movesAfterReset = moves().size();
+        }
+    };
+    StartRun(context, RunKind::Board);
+    ASSERT_TRUE(movesAfterReset.has_value());
+    EXPECT_EQ(moves().size(), *movesAfterReset);  // homed and parked, then nothing
+    EXPECT_EQ(placedXY(), (std::vector{r1}));
+    EXPECT_EQ(context.project.CurrentPart, 2);  // C1 is not counted as placed
+    EXPECT_FALSE(context.cycle.PartOnNozzle);
+    EXPECT_FALSE(spoken().contains("Automatic Placement Cycle Finished"));
+    EXPECT_TRUE(Usable(context));
+}
+
+TEST_F(CycleTest, TheRunPlacesThePartItPickedWhicheverPartTheListShowsMeanwhile) {
+    bool changed = false;
+    port.onProcessEvents = [&] {
+        // As the first part is carried, the list shows the second as current.
+        if (!changed && context.cycle.PartOnNozzle && context.project.CurrentPart == 1) {
+            changed = true;
+            context.project.CurrentPart = 2;
+        }
+    };
+    StartRun(context, RunKind::Board);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(placedXY(), (std::vector{partXY(1), partXY(2), partXY(3)}));
+    EXPECT_EQ(spoken(), QStringList{"Automatic Placement Cycle Finished"});
+}
+
+TEST_F(CycleTest, StopDuringTheLastFailingAttemptEndsTheRunWithoutFinished) {
+    context.project.Feeders[1].Use_Vision = true;  // no camera frame: C1's pick fails
+    context.settings.pickRetryCount = 1;
+    port.onProcessEvents = [&] {
+        if (context.project.CurrentPart == 2 && context.cycle.PartOnNozzle &&
+            context.cycle.running()) {
+            PressStop(context);
+        }
+    };
+    StartRun(context, RunKind::Board);
+    EXPECT_EQ(placedXY(), (std::vector{partXY(1)}));
+    EXPECT_FALSE(spoken().contains("Automatic Placement Cycle Finished"));
+    EXPECT_FALSE(port.calls.contains("information: Retry Limit Reached.\rFailed to Place Part"));
+    EXPECT_EQ(context.project.CurrentPart, 2);
+}
+
+TEST_F(CycleTest, ASequenceAskedForWhileAnotherWaitsIsRefusedWithoutAMoveOrAWord) {
+    struct Case {
+        const char* name;
+        std::function<bool()> start;
+    };
+    const Case cases[] = {{"Pick Part", [this] { return PickPart(context, 2, 0); }},
+                          {"Place Part", [this] { return PlacePart(context, 2); }},
+                          {"Discard", [this] { return DiscardPart(context, 1); }},
+                          {"Go To Part", [this] { return GoToPart(context); }},
+                          {"HOME", [this] { return Home(context); }},
+                          {"a jog", [this] {
+                               cnc.JogDelta = {5, 0, 0, 0};
+                               return cnc.JogMove();
+                           }}};
+    for (const Case& c : cases) {
+        context.project.CurrentPart = 1;
+        context.cycle = CycleState{};
+        sim.clearLog();
+        port.calls.clear();
+        std::optional<bool> result;
+        std::size_t commandsBefore = 0;
+        std::size_t commandsAfter = 0;
+        port.onProcessEvents = [&] {
+            if (!result && context.cycle.PartOnNozzle) {  // the pick carries R1
+                commandsBefore = sim.commands().size();
+                result = c.start();
+                commandsAfter = sim.commands().size();
+            }
+        };
+        PressPickPart(context);
+        port.onProcessEvents = nullptr;
+        ASSERT_TRUE(result.has_value()) << c.name;
+        EXPECT_FALSE(*result) << c.name;
+        EXPECT_EQ(commandsAfter, commandsBefore) << c.name;
+        EXPECT_TRUE(port.calls.isEmpty()) << c.name << ": " << port.calls.join(" | ").toStdString();
+        EXPECT_TRUE(context.cycle.PartOnNozzle) << c.name;  // the first pick went on and holds R1
+        EXPECT_EQ(context.cycle.HeldFeeder, 1) << c.name;
+    }
+}
+
 TEST_F(CycleTest, HeldPartIsReusedOnlyForThePartItWasPickedFor) {
     ProjectState& project = context.project;
-    ASSERT_TRUE(PickPart(context, 1, 0));  // R1's feeder and angle
+    ASSERT_TRUE(PickListedPart(context, 1));
     EXPECT_TRUE(HeldPartFits(context, 1));
-    EXPECT_FALSE(HeldPartFits(context, 3));  // same feeder, another angle
+    EXPECT_FALSE(HeldPartFits(context, 3));  // same feeder, another part
     EXPECT_FALSE(HeldPartFits(context, 2));
     sim.clearLog();
     ASSERT_TRUE(PlaceNextPart(context));
     EXPECT_FALSE(movedTo(homeSteps(50, 300, 5, 0)));  // no second pick
-    ASSERT_TRUE(PickPart(context, 1, 0));
-    project.CurrentPart = 2;  // C1 needs feeder 2: the held R1 goes to tray 3 first
+    ASSERT_TRUE(PickPart(context, 1, 0));             // R1's feeder and angle, for no part (a test)
+    EXPECT_FALSE(HeldPartFits(context, 1));
+    project.CurrentPart = 2;  // C1 needs feeder 2: the held part goes to tray 3 first
     sim.clearLog();
     ASSERT_TRUE(PlaceNextPart(context));
     const auto tray3 = homeSteps(context.settings.rejectTrayX[2], 20, 0, 0);

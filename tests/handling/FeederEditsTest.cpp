@@ -1,7 +1,9 @@
+#include <QDir>
 #include <QFile>
 
 #include "PlacingFixture.h"
 #include "handling/FeederEdits.h"
+#include "vision/SnapFiles.h"
 
 namespace {
 
@@ -72,6 +74,30 @@ TEST_F(FeederEditsTest, SnapFromElsewhereIsCopiedInAndAFailedCopyKeepsTheOldName
     EXPECT_FALSE(ChooseFeederSnap(context));
     EXPECT_EQ(feeder().SnapName, "Capacitor");
     EXPECT_TRUE(port.calls.contains("error: FILE COPY ERROR!!"));
+}
+
+TEST_F(FeederEditsTest, ASnapOfTheSameNameInAnyLetterCaseIsReplacedOnlyAfterAsking) {
+    const QString folderPath = context.SystemSettingsFolder;
+    writeSnap(folderPath + "Chip.Bmp");  // as the program writes its snaps
+    const QString outside = folder("Elsewhere") + "Chip.bmp";
+    QImage other(20, 20, QImage::Format_RGB32);
+    other.fill(Qt::black);
+    other.save(outside, "BMP");
+    const auto chipFiles = [&folderPath] {
+        return QDir(folderPath).entryList({"chip.*"}, QDir::Files);  // any letter case
+    };
+    for (const auto answer : {OperatorPort::Answer::No, OperatorPort::Answer::Yes}) {
+        port.calls.clear();
+        port.files = {outside};
+        port.answers = {answer};
+        EXPECT_EQ(ChooseFeederSnap(context), answer == OperatorPort::Answer::Yes);
+        EXPECT_EQ(port.calls.filter("ask2: ").size(), 1);
+        EXPECT_TRUE(port.calls.contains(QString("ask2: ") + kSnapOverwriteQuestion));
+        ASSERT_EQ(chipFiles().size(), 1) << chipFiles().join(", ").toStdString();
+    }
+    // The one snap of that name is the chosen picture.
+    EXPECT_EQ(QImage(folderPath + chipFiles().front()).size(), QSize(20, 20));
+    EXPECT_EQ(feeder().SnapName, "Chip");
 }
 
 }  // namespace

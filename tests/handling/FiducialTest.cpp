@@ -229,13 +229,25 @@ TEST_F(FiducialTest, MarkNotFoundOrMissingSnapFailsWithTheCorrectionCleared) {
     EXPECT_FALSE(TestFiducials(context));
 }
 
-TEST_F(FiducialTest, HeldPartStaysOnTheNozzleWhileTheMarksAreMeasured) {
+TEST_F(FiducialTest, HeldPartRidesToTheMarksOnTheNozzleAtItsPlaceSpeed) {
+    context.settings.slowPlaceSpeed = 4000;
+    context.project.Feeders[1].PlaceSpeedType = PlaceSpeedSlow;
     context.cycle.PartOnNozzle = true;
+    context.cycle.HeldFeeder = 2;
     cnc.SetVacuumOutput(true);
     sim.clearLog();
     ASSERT_TRUE(TestFiducials(context));
     EXPECT_TRUE(sim.outputOn(16));
     EXPECT_TRUE(outputCommands().empty());
+    ASSERT_FALSE(moves().empty());
+    for (const SimCommand& move : moves()) {
+        EXPECT_EQ(move.args[4], 4000) << move;  // faster, it could shift after its measurement
+    }
+    // Without a part the camera travels at full speed.
+    context.cycle.PartOnNozzle = false;
+    sim.clearLog();
+    ASSERT_TRUE(TestFiducials(context));
+    EXPECT_EQ(moves().front().args[4], context.settings.maxStepsPerSecond);
 }
 
 }  // namespace

@@ -72,6 +72,46 @@ TEST_F(NozzleChangerTest, FiveToTwoAtTheFrontParksThroughTheOpeningAndLeavesThro
     EXPECT_EQ(storedNozzle(), 2);
 }
 
+TEST_F(NozzleChangerTest, TheHoldersOpenTowardsTheChangersSide) {
+    struct Case {
+        int side;
+        Target opening5, opening2;  // in front of holders 5 and 2, at the entry height
+    };
+    for (const Case& c : {Case{NozzleChangerRight, {194, 300, 20}, {44, 300, 20}},
+                          Case{NozzleChangerRear, {210, 284, 20}, {60, 284, 20}}}) {
+        context.settings.nozzleChangerLocation = c.side;
+        context.settings.currentNozzle = 5;
+        sim.clearLog();
+        ASSERT_TRUE(SelectNozzle(context, 2)) << c.side;
+        const int fast = context.settings.maxStepsPerSecond;
+        const int slow = context.settings.nozzleChangerSpeed;
+        const std::vector<SimCommand> all = moves();
+        const std::vector<SimCommand> slides(all.end() - 8, all.end());
+        const std::vector<SimCommand> expected = {
+            expectedMove(c.opening5, fast),      // down in front of holder 5
+            expectedMove({210, 300, 20}, slow),  // slide nozzle 5 in
+            expectedMove({210, 300, 0}, slow),   // rise, at the top of the Z travel
+            expectedMove({60, 300, 0}, fast),    // above holder 2
+            expectedMove({60, 300, 20}, slow),   // press onto nozzle 2
+            expectedMove({60, 300, 20}, slow),   // lift to the entry height
+            expectedMove(c.opening2, slow),      // slide out of the opening
+            expectedMove({c.opening2.x, c.opening2.y, 0}, fast)};
+        EXPECT_EQ(slides, expected) << c.side;
+    }
+}
+
+TEST_F(NozzleChangerTest, APressBeyondTheZTravelIsRefusedBeforeAnyMove) {
+    MachineSettings& s = context.settings;
+    s.currentNozzle = 5;
+    s.nozzleDown = 34;
+    s.nozzlePickDown = 1.5;  // 35.5: beyond the Z travel 0..35
+    EXPECT_FALSE(SelectNozzle(context, 2));
+    EXPECT_TRUE(moves().empty());
+    EXPECT_EQ(s.currentNozzle, 5);
+    s.nozzlePickDown = 1;  // 35: on the limit
+    EXPECT_TRUE(SelectNozzle(context, 2));
+}
+
 TEST_F(NozzleChangerTest, ParkingRisesNozzleUpAboveZZeroWhereTheTravelAllowsIt) {
     context.settings.homeZ = 15;
     context.settings.currentNozzle = 1;

@@ -84,7 +84,7 @@ TEST_F(NozzleWindowsTest, ChangerWindowRefusesBadValuesAndOffersOnlySafeExchange
     EXPECT_FALSE(form.findChild<QWidget*>("GroupBoxNozzles")->isEnabled());
 }
 
-TEST_F(NozzleWindowsTest, ChangerHeightsAreCheckedAgainstTheZTravelSeenFromZZero) {
+TEST_F(NozzleWindowsTest, TheEntryHeightLiesInTheZTravelAndTheParkRiseGoesUpFromIt) {
     startUp();
     MachineSettings& s = context->settings;
     s.homeZ = 15;  // the Z travel 0..35 lies at -15..20 from Z zero
@@ -93,15 +93,30 @@ TEST_F(NozzleWindowsTest, ChangerHeightsAreCheckedAgainstTheZTravelSeenFromZZero
     auto* down = form.findChild<QLineEdit*>("EditNozzleDown");
     auto* up = form.findChild<QLineEdit*>("EditNozzleUp");
     down->setText("20");
-    up->setText("-15");
     EXPECT_EQ(s.nozzleDown, 20);
-    EXPECT_EQ(s.nozzleUp, -15);
     down->setText("20.01");
-    up->setText("-15.01");
     EXPECT_EQ(s.nozzleDown, 20);
-    EXPECT_EQ(s.nozzleUp, -15);
     EXPECT_EQ(down->palette().color(QPalette::Base), QColor(255, 0, 0));
-    EXPECT_EQ(up->palette().color(QPalette::Base), QColor(255, 0, 0));
+
+    // "Park Up" is a height above Z zero the head rises to from the entry height; above the
+    // top of the travel the top stands in.
+    struct Case {
+        double entry;
+        const char* typed;
+        bool accepted;
+    };
+    for (const Case& c :
+         {Case{20, "10", true}, Case{20, "15", true}, Case{20, "30", true}, Case{20, "0", true},
+          Case{20, "-15", false}, Case{20, "-0.01", false}, Case{20, "35.01", false},
+          Case{-12, "10", false}, Case{-12, "14", true}}) {
+        s.nozzleDown = c.entry;
+        s.nozzleUp = 7;
+        up->setText(c.typed);
+        EXPECT_EQ(s.nozzleUp, c.accepted ? QString(c.typed).toDouble() : 7)
+            << c.entry << " " << c.typed;
+        EXPECT_EQ(up->palette().color(QPalette::Base) == QColor(255, 0, 0), !c.accepted)
+            << c.entry << " " << c.typed;
+    }
 }
 
 TEST_F(NozzleWindowsTest, SelectingInTheWindowExchangesAndShowsTheNozzle) {

@@ -21,7 +21,7 @@ TEST_F(PlaceDiscardTest, PlaceTargetAddsNozzleOffsetFiducialTimesFactorAndPickCo
         context.project.FiducialOffsetY = c.offsetY;
         context.project.FiducialScaleX = c.scaleX;
         context.project.FiducialScaleY = c.scaleY;
-        context.cycle.PartOnNozzle = true;
+        holdPartFor(1);
         context.cycle.PickCorrectionX = c.pickX;
         context.cycle.PickCorrectionY = c.pickY;
         context.cycle.PickCorrectionA = c.pickA;
@@ -34,13 +34,64 @@ TEST_F(PlaceDiscardTest, PlaceTargetAddsNozzleOffsetFiducialTimesFactorAndPickCo
     }
 }
 
-TEST_F(PlaceDiscardTest, PartWithoutFeederIsNotPlacedAndKeepsThePartHeld) {
-    context.project.Parts[0].Feeder = 0;
-    context.cycle.PartOnNozzle = true;
-    EXPECT_FALSE(PlacePart(context, 1));
-    EXPECT_FALSE(PlacePart(context, 4));
-    EXPECT_TRUE(context.cycle.PartOnNozzle);
+TEST_F(PlaceDiscardTest, PlaceZIsTheBoardLessThePartHeightPlusThePush) {
+    struct Case {
+        double partHeight, push, z;
+    };
+    for (const Case& c : {Case{0.6, 0.5, 11.9}, Case{1.5, 0.2, 10.7}, Case{0.3, 0, 11.7}}) {
+        sim.clearLog();
+        context.project.Feeders[0].PartHeight = c.partHeight;
+        context.settings.placeZPush = c.push;
+        holdPartFor(1);
+        ASSERT_TRUE(PlacePart(context, 1));
+        EXPECT_TRUE(movedTo(boardSteps(10, 20, c.z, 0))) << c.partHeight << " " << c.push;
+    }
+}
+
+TEST_F(PlaceDiscardTest, APartPickedForAnotherPartIsDiscardedNotPlaced) {
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    PartRec& r1 = context.project.Parts[0];
+    const Case cases[] = {{"picked for R2", [this] { holdPartFor(3); }},
+                          {"R1 without a feeder now",
+                           [this, &r1] {
+                               holdPartFor(1);
+                               r1.Feeder = 0;
+                           }},
+                          {"R1 turned since", [this, &r1] {
+                               holdPartFor(1);
+                               r1.Angle = 45;
+                           }}};
+    for (const Case& c : cases) {
+        r1 = part("R1", 10, 20, 0, 1);
+        c.change();
+        sim.clearLog();
+        EXPECT_FALSE(PlacePart(context, 1)) << c.name;
+        EXPECT_FALSE(context.cycle.PartOnNozzle) << c.name;
+        const MachineSettings& s = context.settings;
+        EXPECT_TRUE(movedOverXY(s.rejectTrayX[2], s.rejectTrayY[2])) << c.name;  // feeder 1's
+        const int boardZ = boardSteps(0, 0, 12, 0)[2];
+        for (const auto& target : moveTargets()) {
+            EXPECT_NE(target[2], boardZ) << c.name << ": lowered onto the board";
+        }
+    }
+    sim.clearLog();
+    EXPECT_FALSE(PlacePart(context, 1));  // nothing held: nothing lowered, nothing discarded
     EXPECT_TRUE(moves().empty());
+}
+
+TEST_F(PlaceDiscardTest, ADiscardThatCannotReachItsTrayKeepsThePartAndSaysSo) {
+    context.settings.rejectTrayX[2] = 900;  // tray 3 beyond the X travel
+    context.cycle.PartOnNozzle = true;
+    cnc.SetVacuumOutput(true);
+    EXPECT_FALSE(DiscardPart(context, 1));
+    EXPECT_TRUE(context.cycle.PartOnNozzle);
+    EXPECT_TRUE(sim.outputOn(16));
+    EXPECT_FALSE(sim.outputOn(32));
+    EXPECT_EQ(port.callsStartingWith("error: "),
+              QStringList{"FAILED TO MOVE TO REJECT TRAY 3, THE PART IS STILL ON THE NOZZLE!"});
 }
 
 TEST_F(PlaceDiscardTest, DiscardGoesToTheFeedersTrayOrTrayOne) {
@@ -74,7 +125,7 @@ TEST_F(PlaceDiscardTest, BlowPulseIsOnceTheDelayOnPlacingAndFiveTimesOnDiscardin
             return count;
         };
         sim.clearLog();
-        context.cycle.PartOnNozzle = true;
+        holdPartFor(1);
         const double beforePlace = clock.now();
         ASSERT_TRUE(PlacePart(context, 1));
         const double placeTime = clock.now() - beforePlace;

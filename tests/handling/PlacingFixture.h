@@ -97,6 +97,18 @@ protected:
         snap.save(path, "BMP");
     }
 
+    // The nozzle holds the part of part `part` as its pick leaves it, the vacuum on.
+    void holdPartFor(int part) {
+        const PartRec& record = context.project.Parts[part - 1];
+        CycleState& cycle = context.cycle;
+        cycle.PartOnNozzle = true;
+        cycle.HeldPart = part;
+        cycle.HeldFeeder = record.Feeder;
+        cycle.HeldAngle = record.Angle;
+        cycle.HeldMeasured = false;
+        cnc.SetVacuumOutput(true);
+    }
+
     // Machine-frame step counts of a home-relative position, as the moves send them.
     std::array<std::int32_t, 4> homeSteps(double x, double y, double z, double a) const {
         return cnc.toSteps(x + cnc.HomeOffsetX, y + cnc.HomeOffsetY, z + context.settings.homeZ, a);

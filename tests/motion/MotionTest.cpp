@@ -157,6 +157,24 @@ TEST_F(MotionTest, NozzleProtectionSwitchesVacuumThenFeederOffWithTheirDelays) {
               context.settings.pickDelay + context.settings.actuatorOffDelay - 1e-9);
 }
 
+TEST_F(MotionTest, ANozzleProtectedMoveRefusesWhileAPartIsHeldAndSaysSoOnce) {
+    context.cycle.PartOnNozzle = true;
+    cnc.SetVacuumOutput(true);
+    sim.clearLog();
+    EXPECT_FALSE(MoveHomeRelativeWithNozzleProtection(context, 6, 6, 0, 0, 65000));
+    EXPECT_FALSE(MoveBoardRelativeWithNozzleProtection(context, 6, 6, 0, 0, 65000));
+    EXPECT_TRUE(sim.commands().empty());  // nothing moved, the vacuum still holds it
+    EXPECT_TRUE(sim.outputOn(16));
+    EXPECT_EQ(port.calls,
+              QStringList({"speak: DISCARD THE PART FIRST", "error: DISCARD THE PART FIRST.",
+                           "speak: DISCARD THE PART FIRST", "error: DISCARD THE PART FIRST."}));
+    // Once the stop has made the machine unusable, its cause is shown already.
+    cnc.EmergencyStop = true;
+    port.calls.clear();
+    EXPECT_FALSE(MoveHomeRelativeWithNozzleProtection(context, 6, 6, 0, 0, 65000));
+    EXPECT_TRUE(port.calls.isEmpty());
+}
+
 // A controller that is found but not ready (it stopped answering motions, or a parameter was
 // edited) moves nothing and switches nothing on, yet an output still goes off where it can.
 TEST_F(MotionTest, WithoutAReadyControllerNothingMovesOrGoesOnYetOutputsGoOff) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QSettings>
 #include <QString>
 
 #include "project/ProjectFile.h"
@@ -18,8 +17,8 @@ inline bool LoadDemo(ProjectState& project, MachineSettings& settings) {
     if (!LoadProject(project, settings, kDemo + "/Demo Panel/", "Demo Panel")) {
         return false;
     }
-    QSettings store(kDemo + "/Machine Settings/Corvane 2.ini", QSettings::IniFormat);
-    LoadMachineSettings(store, settings);
+    LoadMachineSettings(*OpenMachineSettingsStoreAt(kDemo + "/Machine Settings/Corvane 2.ini"),
+                        settings);
     return true;
 }
 

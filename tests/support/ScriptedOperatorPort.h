@@ -25,7 +25,7 @@ public:
     // Runs at every button refresh (the main window switches the outputs off under a stop).
     std::function<void()> onUpdateButtons;
 
-    void processEvents() override {
+    void handlePendingMessages() override {
         ++eventRounds;
         if (onProcessEvents) {
             onProcessEvents();

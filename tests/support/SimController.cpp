@@ -112,3 +112,7 @@ std::string SimController::worldState() const {
 std::string SimController::dropRecord() const {
     return copyReport(functions_.MotrixSimDropRecord);
 }
+
+std::string SimController::padTargets() const {
+    return copyReport(functions_.MotrixSimPadTargets);
+}

@@ -49,10 +49,12 @@ public:
     // The controller's counters, read without a logged position poll.
     std::array<std::int32_t, 4> counters() const;
     // The world's JSON reports (sim/README.md): the world in use as a world file, its true
-    // state (head, nozzle, held part, boards, feeders), and every part dropped.
+    // state (head, nozzle, held part, boards, feeders), every part dropped, and where each
+    // pad's part truly belongs.
     std::string worldJson() const;
     std::string worldState() const;
     std::string dropRecord() const;
+    std::string padTargets() const;
 
 private:
     using Report = int (*)(char* buffer, int size);

@@ -4,8 +4,19 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+
+// A QTemporaryDir template for a scratch folder named after `purpose`, in memory where the
+// system offers it. Every save commits to the disk, and a run saves after each part: on a
+// shared disk thousands of runs would wait for it.
+inline QString ScratchTemplate(const QString& purpose) {
+    const QFileInfo memory("/dev/shm");
+    const QString root =
+        memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath();
+    return root + "/corvane-" + purpose + "-XXXXXX";
+}
 
 // Writes `bytes` as the file `name` in `folder` and gives its path.
 inline QString writeFile(const QTemporaryDir& folder, const QString& name,

@@ -18,7 +18,7 @@ constexpr const char* kUsage =
 // Nobody watches a command-line run: nothing to show, nothing to ask.
 class SilentOperatorPort final : public OperatorPort {
 public:
-    void processEvents() override {}
+    void handlePendingMessages() override {}
     void speak(const QString&) override {}
     void updateStatus() override {}
     void updateButtons() override {}

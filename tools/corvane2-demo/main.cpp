@@ -4,7 +4,6 @@
 // by the program's own writers, every snap cut from a frame the simulated cameras render.
 #include <QCoreApplication>
 #include <QDir>
-#include <QSettings>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -241,8 +240,8 @@ private:
         }
         const QString path = root_.filePath(kSettingsFile);
         QFile::remove(path);
-        QSettings store(path, QSettings::IniFormat);
-        return SaveMachineSettings(store, settings) || fail("cannot write " + path);
+        return SaveMachineSettings(*OpenMachineSettingsStoreAt(path), settings) ||
+               fail("cannot write " + path);
     }
 
     QDir root_;

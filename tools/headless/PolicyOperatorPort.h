@@ -26,7 +26,7 @@ public:
     const QStringList& messages() const { return messages_; }
     bool fiducialFailureAsked() const { return fiducialFailureAsked_; }
 
-    void processEvents() override {}
+    void handlePendingMessages() override {}
     void speak(const QString& text) override;
     void updateStatus() override {}
     void updateButtons() override;

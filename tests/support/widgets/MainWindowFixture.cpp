@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <stdexcept>
 
-MainWindowFixture::MainWindowFixture(const std::string& simConfiguration) {
+MainWindowHarness::MainWindowHarness(const std::string& simConfiguration) {
     sim.configure(simConfiguration);
     QString error;
     auto api = MotrixApi::Bind(CORVANE_SIM_LIBRARY, &error);
@@ -22,9 +22,9 @@ MainWindowFixture::MainWindowFixture(const std::string& simConfiguration) {
     context->settings.visualHome = false;
 }
 
-MainWindowFixture::~MainWindowFixture() = default;
+MainWindowHarness::~MainWindowHarness() = default;
 
-void MainWindowFixture::startUp() {
+void MainWindowHarness::startUp() {
     // The person answers the start-up nozzle question, once it shows, with what it offers.
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [] {
@@ -39,12 +39,12 @@ void MainWindowFixture::startUp() {
     sim.clearLog();
 }
 
-QString MainWindowFixture::text(const QString& label) const {
+QString MainWindowHarness::text(const QString& label) const {
     const QLabel* found = control<QLabel>(label);
     return found ? found->text() : QString();
 }
 
-void MainWindowFixture::click(const QString& button) {
+void MainWindowHarness::click(const QString& button) {
     QPushButton* found = control<QPushButton>(button);
     ASSERT_TRUE(found && found->isEnabled()) << button.toStdString() << " is not enabled";
     found->click();
