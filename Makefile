@@ -21,9 +21,17 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev llvm
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps fuzz-deps package-deps configure build run test bench sanitize fuzz package format clean
+# LinuxCNC for `make linuxcnc-sim` (its headless simulated machine, without the desktop extras
+# it recommends), and procps for the script's check that nothing of it is left running; the
+# tests that need it carry the CTest label "linuxcnc".
+LINUXCNC_PACKAGES := linuxcnc-uspace procps
+LINUXCNC_RUN_DIR := $(BUILD_DIR)/linuxcnc-sim
 
-# $(call install_missing,PACKAGES): installs those of the Debian packages that are missing.
+.PHONY: deps fuzz-deps package-deps configure build run test bench sanitize fuzz package format \
+        clean linuxcnc-deps linuxcnc-sim linuxcnc-sim-stop linuxcnc-test
+
+# $(call install_missing,PACKAGES[,APT OPTIONS]): installs those of the Debian packages that are
+# missing.
 define install_missing
 	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
@@ -31,7 +39,7 @@ define install_missing
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update && \
-	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $(2) $$missing; \
 	fi
 endef
 
@@ -54,7 +62,7 @@ run: build
 	$(BUILD_DIR)/bin/Corvane2
 
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$$(nproc)
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$$(nproc) -LE linuxcnc
 
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
@@ -65,7 +73,7 @@ sanitize: deps
 	@[ -f $(SANITIZE_DIR)/build.ninja ] || cmake -S . -B $(SANITIZE_DIR) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE=ON
 	$(SANITIZE_ENV) cmake --build $(SANITIZE_DIR)
-	$(SANITIZE_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
+	$(SANITIZE_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2 -LE linuxcnc
 
 # Every reader's fuzzing harness for FUZZ_SECONDS each, in a clang build of its own.
 fuzz: fuzz-deps
@@ -73,6 +81,22 @@ fuzz: fuzz-deps
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON
 	cmake --build $(FUZZ_DIR) --target fuzzers
 	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+linuxcnc-deps:
+	$(call install_missing,$(LINUXCNC_PACKAGES),--no-install-recommends)
+
+# LinuxCNC headless in the background with the demo machine's configuration (linuxcnc/config),
+# its remote shell on port 5007; returns once it answers. As root it runs as an ordinary user.
+linuxcnc-sim: build linuxcnc-deps
+	linuxcnc/linuxcnc-sim.sh start $(LINUXCNC_RUN_DIR)
+
+# Stops it through its own shell and checks that nothing of it is left running.
+linuxcnc-sim-stop:
+	linuxcnc/linuxcnc-sim.sh stop $(LINUXCNC_RUN_DIR)
+
+# The integration test against the LinuxCNC that `make linuxcnc-sim` started.
+linuxcnc-test: build
+	CORVANE_LINUXCNC_EXPECTED=1 ctest --test-dir $(BUILD_DIR) --output-on-failure -L linuxcnc
 
 # The Debian package, build/package/corvane2_<version>_<arch>.deb. Configuring again finds the
 # packaging tools that package-deps may just have installed.

@@ -14,9 +14,14 @@ namespace {
 
 using Setter = std::function<bool(SimConfig&, std::string_view)>;
 
+// What a key sets: the machine, one of its faults, the world, or a world fault (a camera
+// without frames, injectable into a running machine as well).
+enum class KeyKind { Machine, Fault, World, WorldFault };
+
 struct Key {
     std::string name;
     Setter apply;  // false when the value is unusable
+    KeyKind kind = KeyKind::Machine;
 };
 
 std::string_view trimmed(std::string_view text) {
@@ -120,28 +125,34 @@ const std::vector<Key>& keys() {
     static const std::vector<Key> table = [] {
         std::vector<Key> all = {
             {"mode", field(&SimConfig::mode)},
-            {"fault_reset_unanswered", field(&SimConfig::faultResetUnanswered)},
-            {"fault_max_speed_refused", field(&SimConfig::faultMaxSpeedRefused)},
-            {"fault_acceleration_refused", field(&SimConfig::faultAccelerationRefused)},
-            {"fault_busy_answers", field(&SimConfig::faultBusyAnswers)},
-            {"fault_motion_never_finishes", field(&SimConfig::faultMotionNeverFinishes)},
-            {"fault_refuse_motion", field(&SimConfig::faultRefuseMotion)},
-            {"fault_unanswered", field(&SimConfig::faultUnanswered)},
-            {"fault_after_calls", field(&SimConfig::faultAfterCalls)},
+            {"fault_reset_unanswered", field(&SimConfig::faultResetUnanswered), KeyKind::Fault},
+            {"fault_max_speed_refused", field(&SimConfig::faultMaxSpeedRefused), KeyKind::Fault},
+            {"fault_acceleration_refused", field(&SimConfig::faultAccelerationRefused),
+             KeyKind::Fault},
+            {"fault_busy_answers", field(&SimConfig::faultBusyAnswers), KeyKind::Fault},
+            {"fault_motion_never_finishes", field(&SimConfig::faultMotionNeverFinishes),
+             KeyKind::Fault},
+            {"fault_refuse_motion", field(&SimConfig::faultRefuseMotion), KeyKind::Fault},
+            {"fault_unanswered", field(&SimConfig::faultUnanswered), KeyKind::Fault},
+            {"fault_after_calls", field(&SimConfig::faultAfterCalls), KeyKind::Fault},
             {"firmware_version", field(&SimConfig::firmwareVersion)},
             {"log_limit", field(&SimConfig::logLimit)},
-            {"world", field(&SimConfig::worldFile)},
-            {"seed", errorField(&WorldErrorOverrides::seed)},
-            {"board_offset_x", errorField(&WorldErrorOverrides::boardOffsetX)},
-            {"board_offset_y", errorField(&WorldErrorOverrides::boardOffsetY)},
-            {"board_rotation", errorField(&WorldErrorOverrides::boardRotation)},
-            {"home_switch_error_x", errorField(&WorldErrorOverrides::homeSwitchErrorX)},
-            {"home_switch_error_y", errorField(&WorldErrorOverrides::homeSwitchErrorY)},
-            {"pick_jitter_mm", errorField(&WorldErrorOverrides::pickJitterMm)},
-            {"pick_jitter_deg", errorField(&WorldErrorOverrides::pickJitterDeg)},
-            {"missing", errorField(&WorldErrorOverrides::missing)},
-            {"camera_down_no_frame", errorField(&WorldErrorOverrides::downCameraNoFrame)},
-            {"camera_up_no_frame", errorField(&WorldErrorOverrides::upCameraNoFrame)},
+            {"world", field(&SimConfig::worldFile), KeyKind::World},
+            {"seed", errorField(&WorldErrorOverrides::seed), KeyKind::World},
+            {"board_offset_x", errorField(&WorldErrorOverrides::boardOffsetX), KeyKind::World},
+            {"board_offset_y", errorField(&WorldErrorOverrides::boardOffsetY), KeyKind::World},
+            {"board_rotation", errorField(&WorldErrorOverrides::boardRotation), KeyKind::World},
+            {"home_switch_error_x", errorField(&WorldErrorOverrides::homeSwitchErrorX),
+             KeyKind::World},
+            {"home_switch_error_y", errorField(&WorldErrorOverrides::homeSwitchErrorY),
+             KeyKind::World},
+            {"pick_jitter_mm", errorField(&WorldErrorOverrides::pickJitterMm), KeyKind::World},
+            {"pick_jitter_deg", errorField(&WorldErrorOverrides::pickJitterDeg), KeyKind::World},
+            {"missing", errorField(&WorldErrorOverrides::missing), KeyKind::World},
+            {"camera_down_no_frame", errorField(&WorldErrorOverrides::downCameraNoFrame),
+             KeyKind::WorldFault},
+            {"camera_up_no_frame", errorField(&WorldErrorOverrides::upCameraNoFrame),
+             KeyKind::WorldFault},
         };
         static constexpr std::string_view kAxisNames = "xyza";
         for (int axis = 0; axis < kAxisCount; ++axis) {
@@ -173,12 +184,23 @@ std::string applySetting(SimConfig& config, std::string_view name, std::string_v
     return {};
 }
 
-bool isFaultKey(std::string_view name) {
-    return name.starts_with("fault_") || name == "camera_down_no_frame" ||
-           name == "camera_up_no_frame";
+// Which keys a text may set: all of them, the faults of a running machine, or the world's.
+enum class KeyScope { All, Faults, World };
+
+// The problem with setting `key` from a text of `scope`; empty when it may.
+std::string outOfScope(const Key& key, KeyScope scope) {
+    const bool fault = key.kind == KeyKind::Fault || key.kind == KeyKind::WorldFault;
+    const bool world = key.kind == KeyKind::World || key.kind == KeyKind::WorldFault;
+    if (scope == KeyScope::Faults && !fault) {
+        return "not a fault: '" + key.name + "'";
+    }
+    if (scope == KeyScope::World && !world) {
+        return "not a world setting: '" + key.name + "'";
+    }
+    return {};
 }
 
-std::string applyLine(SimConfig& config, std::string_view line, bool faultsOnly) {
+std::string applyLine(SimConfig& config, std::string_view line, KeyScope scope) {
     line = trimmed(line);
     if (line.empty() || line.front() == '#') {
         return {};
@@ -188,17 +210,19 @@ std::string applyLine(SimConfig& config, std::string_view line, bool faultsOnly)
         return "no '=' in '" + std::string(line) + "'";
     }
     const std::string_view name = trimmed(line.substr(0, equals));
-    if (faultsOnly && !isFaultKey(name)) {
-        return "not a fault: '" + std::string(name) + "'";
+    if (const Key* key = findKey(name)) {
+        if (std::string problem = outOfScope(*key, scope); !problem.empty()) {
+            return problem;
+        }
     }
     return applySetting(config, name, trimmed(line.substr(equals + 1)));
 }
 
-std::vector<std::string> applyLines(SimConfig& config, std::string_view text, bool faultsOnly) {
+std::vector<std::string> applyLines(SimConfig& config, std::string_view text, KeyScope scope) {
     std::vector<std::string> problems;
     while (!text.empty()) {
         const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string problem = applyLine(config, text.substr(0, end), faultsOnly);
+        std::string problem = applyLine(config, text.substr(0, end), scope);
         if (!problem.empty()) {
             problems.push_back(std::move(problem));
         }
@@ -260,11 +284,15 @@ std::string missingPartText(const MissingPart& part) {
 }
 
 std::vector<std::string> applySimConfigText(SimConfig& config, std::string_view text) {
-    return applyLines(config, text, false);
+    return applyLines(config, text, KeyScope::All);
 }
 
 std::vector<std::string> applyFaultText(SimConfig& config, std::string_view text) {
-    return applyLines(config, text, true);
+    return applyLines(config, text, KeyScope::Faults);
+}
+
+std::vector<std::string> applyWorldText(SimConfig& config, std::string_view text) {
+    return applyLines(config, text, KeyScope::World);
 }
 
 void copyFaults(const SimConfig& from, SimConfig& to) {

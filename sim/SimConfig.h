@@ -80,6 +80,11 @@ std::vector<std::string> applySimConfigText(SimConfig& config, std::string_view 
 // `camera_down_no_frame`, `camera_up_no_frame`) are usable; any other key is a problem.
 std::vector<std::string> applyFaultText(SimConfig& config, std::string_view text);
 
+// The same for a world put on another controller's table: only the world's keys (`world`,
+// `seed`, the error keys `board_*`, `home_switch_error_*`, `pick_jitter_*`, `missing` and the
+// cameras' `camera_*_no_frame`) are usable.
+std::vector<std::string> applyWorldText(SimConfig& config, std::string_view text);
+
 // Copies the fault settings of `from` (the keys applyFaultText accepts) into `to`.
 void copyFaults(const SimConfig& from, SimConfig& to);
 

@@ -63,6 +63,12 @@ SimConfig Simulator::config() {
     return config_;
 }
 
+void Simulator::withWorld(const WorldAction& action) {
+    std::lock_guard lock(mutex_);
+    const HeadPose pose = observeWorld();
+    action(world_, pose, machine_.outputs());
+}
+
 FrameJob Simulator::frameJob(int camera) {
     std::lock_guard lock(mutex_);
     FrameJob job = world_.frameJob(camera, observeWorld());
@@ -84,6 +90,10 @@ std::string Simulator::logText() {
 void Simulator::clearLog() {
     std::lock_guard lock(mutex_);
     log_.clear();
+}
+
+WorldHost& worldHost() {
+    return simulator();
 }
 
 Simulator& simulator() {

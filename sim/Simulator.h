@@ -11,13 +11,14 @@
 #include "SimConfig.h"
 #include "SimWorld.h"
 #include "VirtualMachine.h"
+#include "WorldHost.h"
 
 namespace motrix_sim {
 
 // The process's one simulated controller: the machine, the log of the calls it received and
 // the world on the table, behind one lock so that a real-time motion can be watched and the
-// cameras read from any thread.
-class Simulator {
+// cameras read from any thread. It is the library's world host.
+class Simulator : public WorldHost {
 public:
     Simulator(const SimConfig& config, World world);
 
@@ -40,34 +41,15 @@ public:
         return action(machine_);
     }
 
-    // Runs `report` on the world, brought up to the machine's present state, with the head's
-    // pose and the outputs (test control).
-    template <typename Report>
-    auto reportWorld(Report&& report) {
-        std::lock_guard lock(mutex_);
-        const HeadPose pose = observeWorld();
-        return report(world_, pose, machine_.outputs());
-    }
-
-    // Runs `change` on the world, brought up to the machine's present state (test control:
-    // what an operator does by hand).
-    template <typename Change>
-    auto changeWorld(Change&& change) {
-        std::lock_guard lock(mutex_);
-        observeWorld();
-        return change(world_);
-    }
+    void withWorld(const WorldAction& action) override;
+    FrameJob frameJob(int camera) override;
+    void loadWorld(World world) override;
+    SimConfig config() override;
 
     // Powers up a fresh machine with `config`, puts `world` on its table and empties the log.
     void configure(const SimConfig& config, World world);
-    // Puts a fresh `world` on the table; the machine stays as it is.
-    void loadWorld(World world);
     // Replaces the faults of the running machine and its cameras with those of `faults`.
     void injectFaults(const SimConfig& faults);
-    // The configuration in force.
-    SimConfig config();
-    // What a frame of `camera` needs, taken under the lock; render it after.
-    FrameJob frameJob(int camera);
     std::string logText();
     void clearLog();
 

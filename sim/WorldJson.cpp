@@ -650,4 +650,17 @@ World configuredWorld(const SimConfig& config, std::vector<std::string>& problem
     }
 }
 
+Configuration configurationFromText(const char* text, ConfigTextReader apply,
+                                    std::vector<std::string>& problems) {
+    SimConfig config;
+    if (text == nullptr) {
+        config = simConfigFromEnvironment(problems);
+    } else {
+        const std::vector<std::string> unusable = apply(config, text);
+        problems.insert(problems.end(), unusable.begin(), unusable.end());
+    }
+    World world = configuredWorld(config, problems);
+    return {std::move(config), std::move(world)};
+}
+
 }  // namespace motrix_sim

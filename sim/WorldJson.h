@@ -39,4 +39,14 @@ std::string_view defaultWorldText();
 // overrides. A file or override that cannot be used is reported in `problems` and left out.
 World configuredWorld(const SimConfig& config, std::vector<std::string>& problems);
 
+// What a MotrixSimConfigure text asks for: its lines read by `apply` (null text: the
+// environment's configuration), and that configuration's world. Problems are appended.
+struct Configuration {
+    SimConfig config;
+    World world;
+};
+using ConfigTextReader = std::vector<std::string> (*)(SimConfig&, std::string_view);
+Configuration configurationFromText(const char* text, ConfigTextReader apply,
+                                    std::vector<std::string>& problems);
+
 }  // namespace motrix_sim

@@ -11,6 +11,7 @@
 
 #include "app/SingleInstance.h"
 #include "app/TFormMain.h"
+#include "motion/ControllerChoice.h"
 #include "motion/MotrixApi.h"
 #include "settings/MachineSettingsStore.h"
 
@@ -32,9 +33,19 @@ int main(int argc, char** argv) {
         QMessageBox::warning(nullptr, "Corvane", kSecondCopyMessage);
         return 1;
     }
+    // The controller the machine settings choose is bound before the window loads them.
+    MachineSettings stored;
+    LoadMachineSettings(*OpenMachineSettingsStore(), stored);
     QString error;
-    auto api = MotrixApi::Bind(QCoreApplication::applicationDirPath() + "/MotrixAPI", &error);
-    if (!api) {
+    auto api = MotrixApi::Bind(
+        ControllerLibraryPath(stored, QCoreApplication::applicationDirPath()), &error);
+    if (!api && UsesLinuxCnc(stored)) {
+        // Started anyway, so that Settings / CNC can choose the controller again.
+        QMessageBox::warning(nullptr, "Corvane",
+                             error +
+                                 "\nCorvane starts without a controller: choose one in "
+                                 "Settings / CNC, then start Corvane again.");
+    } else if (!api) {
         QMessageBox::critical(nullptr, "Corvane", error + "\nCorvane cannot start without it.");
         return 1;
     }

@@ -56,6 +56,10 @@ using MotrixSetAccellerationFn = MotrixStatus (*)(std::int32_t acceleration,
                                                   std::int32_t maxStepsPerSecond,
                                                   std::int32_t startStepsPerSecond,
                                                   std::int32_t scale);
+
+// Optional: the LinuxCNC library's set-up (`key=value` lines: where LinuxCNC's remote shell
+// listens and the machine's scaling), handed over before each reset when the library has it.
+using MotrixLinuxCncSetUpFn = int (*)(const char* text);
 }
 
 // X(name, type): every entry point the program binds, in one list for the binder and the

@@ -8,6 +8,7 @@
 
 #include "context/Clock.h"
 #include "context/OperatorPort.h"
+#include "motion/ControllerChoice.h"
 #include "settings/MachineSettings.h"
 
 namespace {
@@ -81,6 +82,9 @@ std::uint8_t MotrixCNC::ExecuteControllerCommand(const ControllerCommand& comman
     }
     if (status == 247) {
         MotionComplete = true;
+    }
+    if (status == StatusControllerStopped) {
+        EmergencyStop = true;  // the controller's own stop is the program's stop
     }
     return ResultRefused;
 }
@@ -172,6 +176,7 @@ bool MotrixCNC::InitialiseController() {
     if (!api_) {
         return false;
     }
+    handOverLinuxCncSetUp();
     std::int32_t comPort = settings_.comPort;
     std::uint8_t status = api_->MotrixReset(&comPort, 27, 1);
     LastControllerStatus = status;
@@ -192,6 +197,14 @@ bool MotrixCNC::InitialiseController() {
     SetBlowOutput(false);
     SetDispenserOutput(false);
     return ControllerReady;
+}
+
+void MotrixCNC::handOverLinuxCncSetUp() {
+    const auto setUp =
+        reinterpret_cast<MotrixLinuxCncSetUpFn>(api_->resolveOptional("MotrixLinuxCncSetUp"));
+    if (setUp) {
+        setUp(LinuxCncSetUpText(settings_).toUtf8().constData());
+    }
 }
 
 bool MotrixCNC::WaitForMotionComplete() {

@@ -41,6 +41,9 @@ constexpr std::uint8_t StatusAccepted = 235;
 constexpr std::uint8_t StatusMotionComplete = 236;
 constexpr std::uint8_t StatusSendAgain = 237;
 constexpr std::uint8_t StatusRefusedUnderStop = 255;
+// Refused because the controller's own emergency stop holds (its stop button, LinuxCNC's stop):
+// the program latches its stop too.
+constexpr std::uint8_t StatusControllerStopped = 241;
 
 // Output masks of the five switched outputs, in OutputState order.
 enum OutputIndex { OutputYAlign = 0, OutputFeeder, OutputBlow, OutputVacuum, OutputDispenser };
@@ -117,6 +120,8 @@ public:
 
 private:
     std::uint8_t callLibrary(const ControllerCommand& command);
+    // The LinuxCNC library takes the remote shell's address and the scaling before its reset.
+    void handOverLinuxCncSetUp();
     // A motion or an output switched on may not be sent now: the latched stop, or the code
     // asking is an ended sequence or a message handled while a sequence waits.
     bool refusedNow(const ControllerCommand& command) const;

@@ -9,6 +9,7 @@
 #include "context/ProgramContext.h"
 #include "context/WindowRefresh.h"
 #include "motion/CNCSettingsFields.h"
+#include "motion/ControllerChoice.h"
 #include "motion/Homing.h"
 #include "ui_TFormCNCSettings.h"
 #include "windowkit/JogPanelWidget.h"
@@ -44,6 +45,7 @@ TFormCNCSettings::TFormCNCSettings(ProgramContext& context, QWidget* parent)
             [this](bool checked) { CheckBoxChange(context_.settings.dualYAxis, checked); });
     connect(ui_->CheckBoxVisualHome, &QCheckBox::toggled, this,
             [this](bool checked) { CheckBoxChange(context_.settings.visualHome, checked); });
+    connectControllerChoice();
     connect(ui_->ButtonHome, &QPushButton::clicked, this, &TFormCNCSettings::ButtonHomeClick);
     connect(ui_->ButtonReset, &QPushButton::clicked, this, &TFormCNCSettings::ButtonResetClick);
     connectOutputButton(ui_->ButtonDispenser, OutputDispenser, switchDispenser);
@@ -102,7 +104,58 @@ void TFormCNCSettings::fill() {
     }
     ui_->CheckBoxDualYAxis->setChecked(settings.dualYAxis);
     ui_->CheckBoxVisualHome->setChecked(settings.visualHome);
+    fillControllerChoice();
     filling_ = false;
+}
+
+void TFormCNCSettings::connectControllerChoice() {
+    connect(ui_->RadioButtonControllerLibrary, &QRadioButton::clicked, this,
+            [this] { RadioButtonControllerClick(kControllerLibrary); });
+    connect(ui_->RadioButtonControllerLinuxCnc, &QRadioButton::clicked, this,
+            [this] { RadioButtonControllerClick(kControllerLinuxCnc); });
+    connect(ui_->EditLinuxCncHost, &QLineEdit::textChanged, this,
+            [this] { EditLinuxCncAddressChange(ui_->EditLinuxCncHost, ApplyLinuxCncHost); });
+    connect(ui_->EditLinuxCncPort, &QLineEdit::textChanged, this,
+            [this] { EditLinuxCncAddressChange(ui_->EditLinuxCncPort, ApplyLinuxCncPort); });
+}
+
+void TFormCNCSettings::fillControllerChoice() {
+    const MachineSettings& settings = context_.settings;
+    const bool linuxCnc = UsesLinuxCnc(settings);
+    ui_->RadioButtonControllerLibrary->setChecked(!linuxCnc);
+    ui_->RadioButtonControllerLinuxCnc->setChecked(linuxCnc);
+    ui_->EditLinuxCncHost->setText(settings.linuxCncHost);
+    ui_->EditLinuxCncPort->setText(QString::number(settings.linuxCncPort));
+    ShowEditVerdict(ui_->EditLinuxCncHost, true);
+    ShowEditVerdict(ui_->EditLinuxCncPort, true);
+}
+
+void TFormCNCSettings::RadioButtonControllerClick(const char* controller) {
+    context_.settings.controller = QLatin1String(controller);
+    refreshControllerChoice();
+}
+
+// LinuxCNC's address is a controller parameter: the controller is reached there at RESET.
+void TFormCNCSettings::EditLinuxCncAddressChange(QLineEdit* edit,
+                                                 bool (*apply)(MachineSettings&, QStringView)) {
+    if (filling_) {
+        return;
+    }
+    const bool accepted = apply(context_.settings, edit->text());
+    ShowEditVerdict(edit, accepted);
+    if (accepted) {
+        context_.cnc.ControllerReady = false;
+        refreshMain();
+        refreshButtons();
+    }
+}
+
+void TFormCNCSettings::refreshControllerChoice() {
+    const bool linuxCnc = UsesLinuxCnc(context_.settings);
+    ui_->EditLinuxCncHost->setEnabled(linuxCnc);
+    ui_->EditLinuxCncPort->setEnabled(linuxCnc);
+    // The library is bound at start-up only: another choice waits for the next start.
+    ui_->LabelControllerRestart->setVisible(linuxCnc != BoundToLinuxCnc(context_.cnc.api()));
 }
 
 void TFormCNCSettings::refreshButtons() {
@@ -117,6 +170,7 @@ void TFormCNCSettings::refreshButtons() {
     }
     jog_->refreshEnabled();
     ui_->CheckBoxDualYAxis->setEnabled(context_.settings.visualHome);
+    refreshControllerChoice();
 }
 
 void TFormCNCSettings::refreshMain() {

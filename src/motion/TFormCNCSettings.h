@@ -8,8 +8,11 @@ namespace Ui {
 class TFormCNCSettings;
 }
 class JogPanelWidget;
+class QLineEdit;
 class QPushButton;
+class QStringView;
 struct CNCSettingField;
+struct MachineSettings;
 struct ProgramContext;
 
 // "CNC Settings": the controller parameters, soft limits, scaling and part-handling values,
@@ -41,6 +44,12 @@ private:
     void refreshMain();
     void EditChange(const CNCSettingField& field);
     void CheckBoxChange(bool& setting, bool checked);
+    // The controller group: the choice, LinuxCNC's address and the restart note.
+    void connectControllerChoice();
+    void fillControllerChoice();
+    void RadioButtonControllerClick(const char* controller);
+    void EditLinuxCncAddressChange(QLineEdit* edit, bool (*apply)(MachineSettings&, QStringView));
+    void refreshControllerChoice();
     void ButtonHomeClick();
     void ButtonResetClick();
     void switchTestOutputsOff();

@@ -27,6 +27,11 @@ struct MachineSettings {
     double zStepsPerMM = 78.74015748;
     double aStepsPerRev = 8000;
     double homeZ = 0;
+    // The controller: "MotrixAPI", the library in the program's folder, or "LinuxCNC", reached
+    // through its remote shell at the host and port below. The library is bound at start-up.
+    QString controller = QStringLiteral("MotrixAPI");
+    QString linuxCncHost = QStringLiteral("127.0.0.1");
+    int linuxCncPort = 5007;
 
     // "Home Settings"
     double home1X = 20;  // machine frame

@@ -83,6 +83,9 @@ std::vector<Setting> MotionSettings() {
         {kCnc, "Home Z", &M::homeZ},
         {kHome, "Park X", &M::parkX},
         {kHome, "Park Y", &M::parkY},
+        {kCnc, "Controller", &M::controller},
+        {kCnc, "LinuxCNC Host", &M::linuxCncHost},
+        {kCnc, "LinuxCNC Port", &M::linuxCncPort},
     };
 }
 
@@ -239,8 +242,8 @@ double FromText(const std::optional<QString>& text, double fallback) {
     return text ? ParseReal(*text).value_or(fallback) : fallback;
 }
 
-QString FromText(const std::optional<QString>& text, const QString& /*fallback*/) {
-    return text.value_or(QString());
+QString FromText(const std::optional<QString>& text, const QString& fallback) {
+    return text.value_or(fallback);
 }
 
 QString ToText(int value) {

@@ -2,8 +2,10 @@
 // RESET, and the press-and-hold output buttons.
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include "motion/TFormCNCSettings.h"
@@ -94,6 +96,40 @@ TEST_F(CNCSettingsWindowTest, DualYCanChangeOnlyWithVisualHome) {
     EXPECT_TRUE(dual->isEnabled());
     dual->click();
     EXPECT_EQ(context->settings.dualYAxis, dual->isChecked());
+}
+
+// The controller is bound at start-up: another choice waits for the next start, while
+// LinuxCNC's address is a controller parameter, taken at RESET.
+TEST_F(CNCSettingsWindowTest, TheControllerChoiceWaitsForTheNextStart) {
+    auto* library = form.findChild<QRadioButton*>("RadioButtonControllerLibrary");
+    auto* linuxCnc = form.findChild<QRadioButton*>("RadioButtonControllerLinuxCnc");
+    auto* restart = form.findChild<QLabel*>("LabelControllerRestart");
+    EXPECT_TRUE(library->isChecked());
+    EXPECT_FALSE(restart->isVisible());
+    EXPECT_FALSE(edit("EditLinuxCncHost")->isEnabled());
+    EXPECT_EQ(edit("EditLinuxCncPort")->text(), "5007");
+
+    linuxCnc->click();
+    EXPECT_EQ(context->settings.controller, "LinuxCNC");
+    EXPECT_TRUE(restart->isVisible());
+    EXPECT_TRUE(context->cnc.ControllerReady);  // the bound library goes on serving
+    ASSERT_TRUE(edit("EditLinuxCncHost")->isEnabled());
+
+    edit("EditLinuxCncHost")->setText("cnc local");
+    EXPECT_TRUE(red("EditLinuxCncHost"));
+    edit("EditLinuxCncPort")->setText("70000");
+    EXPECT_TRUE(red("EditLinuxCncPort"));
+    EXPECT_TRUE(context->cnc.ControllerReady);
+    edit("EditLinuxCncHost")->setText("cnc.local");
+    edit("EditLinuxCncPort")->setText("5008");
+    EXPECT_FALSE(red("EditLinuxCncHost"));
+    EXPECT_EQ(context->settings.linuxCncHost, "cnc.local");
+    EXPECT_EQ(context->settings.linuxCncPort, 5008);
+    EXPECT_FALSE(context->cnc.ControllerReady);
+
+    library->click();
+    EXPECT_EQ(context->settings.controller, "MotrixAPI");
+    EXPECT_FALSE(restart->isVisible());
 }
 
 TEST_F(CNCSettingsWindowTest, OutputButtonsHoldTheirOutputOnlyWhilePressed) {

@@ -88,6 +88,19 @@ TEST_F(DispatcherTest, LatchedStopRefusesMotionAndOutputOnButPassesOutputOffAndT
                                         "MotrixSetFeedOverride", "MotrixSetMaxSPS"}));
 }
 
+// A controller whose own stop holds (241: its stop button, LinuxCNC's stop) stops the program
+// as its emergency-stop button does; no other refusal does.
+TEST_F(DispatcherTest, TheControllersOwnStopLatchesTheProgramsStop) {
+    for (int status : {240, 242, 243, 255}) {
+        answer(status);
+        EXPECT_EQ(send(13), ResultRefused) << "status " << status;
+        EXPECT_FALSE(cnc.EmergencyStop) << "status " << status;
+    }
+    answer(241);
+    EXPECT_EQ(send(5), ResultRefused);
+    EXPECT_TRUE(cnc.EmergencyStop);
+}
+
 TEST_F(DispatcherTest, NothingReachesTheLibraryWhileTheControllerIsNotFound) {
     answer(235);
     cnc.ControllerFound = false;
@@ -285,6 +298,19 @@ TEST_F(ControllerTest, UnderALatchedStopOutputsGoOffButNeverOn) {
     EXPECT_TRUE(sim.outputOn(8));
     EXPECT_TRUE(cnc.ControllerReady);  // a refusal under stop is no controller fault
     EXPECT_TRUE(port.callsStartingWith("error: ").isEmpty());
+}
+
+// The simulator's own stop (MotrixEmStop) refuses the next move with 241: the move fails at
+// once, as under the program's stop, with no controller fault to report.
+TEST_F(ControllerTest, TheControllersStopEndsAMoveAsTheProgramsStop) {
+    ControllerCommand stop;
+    stop.Code = 9;
+    ASSERT_EQ(cnc.ExecuteControllerCommand(stop), ResultAccepted);
+    EXPECT_FALSE(cnc.MoveMachine(10, 0, 0, 0, 65000));
+    EXPECT_TRUE(cnc.EmergencyStop);
+    EXPECT_TRUE(cnc.ControllerReady);
+    EXPECT_TRUE(port.callsStartingWith("error: ").isEmpty());
+    EXPECT_EQ(moves().size(), 1u);  // refused once, not sent again
 }
 
 TEST_F(ControllerTest, WaitUnderAStopEndsTheMoveAndFails) {

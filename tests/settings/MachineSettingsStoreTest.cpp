@@ -14,7 +14,7 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr int kSettingCount = 97;
+constexpr int kSettingCount = 100;
 
 class MachineSettingsStoreTest : public ::testing::Test {
 protected:
@@ -105,7 +105,7 @@ TEST_F(MachineSettingsStoreTest, FirstSaveWritesEveryKeyAsText) {
     EXPECT_EQ(keys, expectedKeys);
 
     const std::pair<const char*, int> sectionSizes[] = {
-        {"CNC Settings", 19},    {"Home Settings", 8},          {"Part Handling Settings", 20},
+        {"CNC Settings", 22},    {"Home Settings", 8},          {"Part Handling Settings", 20},
         {"Camera Settings", 17}, {"Nozzle Offset Settings", 6}, {"Nozzle Changer Settings", 23},
         {"Current Status", 4},
     };
@@ -124,6 +124,9 @@ TEST_F(MachineSettingsStoreTest, FirstSaveWritesEveryKeyAsText) {
         {"CNC Settings/Minimum X Position", "-5.0000000000"},
         {"CNC Settings/X Steps Per MM", "78.7401574800"},
         {"CNC Settings/Home Z", "0.0000000000"},
+        {"CNC Settings/Controller", "MotrixAPI"},
+        {"CNC Settings/LinuxCNC Host", "127.0.0.1"},
+        {"CNC Settings/LinuxCNC Port", "5007"},
         {"Home Settings/Home 2 Y", "120.0000000000"},
         {"Part Handling Settings/Pick Delay", "0.1000000000"},
         {"Part Handling Settings/Reject Tray 5 Y", "0.0000000000"},
@@ -153,7 +156,8 @@ TEST_F(MachineSettingsStoreTest, WritesInTableOrderWithParkBeforeHomeOne) {
         {"Home Settings/Park X", "Home Settings/Park Y"},
         {"Home Settings/Park Y", "Home Settings/Home 1 X"},
         {"Home Settings/Home 2 Z", "CNC Settings/Home Z"},
-        {"CNC Settings/Home Z", "Part Handling Settings/Place Z Push"},
+        {"CNC Settings/Home Z", "CNC Settings/Controller"},
+        {"CNC Settings/LinuxCNC Port", "Part Handling Settings/Place Z Push"},
         {"Part Handling Settings/Slow Place Speed", "Part Handling Settings/Reject Tray 1 X"},
         {"Part Handling Settings/Reject Tray 1 X", "Part Handling Settings/Reject Tray 1 Y"},
         {"Part Handling Settings/Reject Tray 1 Y", "Part Handling Settings/Reject Tray 2 X"},
@@ -198,6 +202,9 @@ TEST_F(MachineSettingsStoreTest, StoredTextsLoadByTheReadingRules) {
         {"Camera Settings/Camera Up Device Name", "USB Camera, Front", "USB Camera, Front"},
         {"Camera Settings/Camera Down Format Name", "@Rect(1 2 3 4)", "@Rect(1 2 3 4)"},
         {"Current Status/Last Project Path", " /home/op/Projects/ ", " /home/op/Projects/ "},
+        {"CNC Settings/Controller", "LinuxCNC", "LinuxCNC"},
+        {"CNC Settings/LinuxCNC Host", "cnc.local", "cnc.local"},
+        {"CNC Settings/LinuxCNC Port", "x", "5007"},
     };
     for (const StoredTextCase& c : cases) {
         const QString path = QString::fromLatin1(c.path);

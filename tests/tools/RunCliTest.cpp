@@ -53,6 +53,7 @@ TEST_F(RunCliTest, PanelRunPrintsAProgressLinePerPartAndTheReport) {
         EXPECT_TRUE(report[figure].is_number()) << figure;
     }
     EXPECT_EQ(report["finished"], true);
+    EXPECT_EQ(report["controller"], "simulator");
 
     ASSERT_EQ(report["boards"].size(), 4u);
     for (const nlohmann::json& board : report["boards"]) {
@@ -105,12 +106,26 @@ TEST_F(RunCliTest, StoppedRunExitsWithOneAndUnusableArgumentsWithTwo) {
                          Case{"x.Corvane --board --seed", "--seed needs a value"},
                          Case{"x.Corvane --board --pick-jitter 0.3", "bad value for --pick-jitter"},
                          Case{"x.Corvane --board --fiducial-failure maybe", "bad value"},
+                         Case{"x.Corvane --board --controller vendor", "bad value"},
+                         Case{"x.Corvane --board --controller linuxcnc=cnc.local", "bad value"},
+                         Case{"x.Corvane --board --controller linuxcnc=:5007", "bad value"},
+                         Case{"x.Corvane --board --controller linuxcnc=h:65536", "bad value"},
                          Case{"x.Corvane --board", "no project file x.Corvane"}}) {
         const CliRun o = run(c.arguments);
         EXPECT_EQ(o.exitCode, 2) << c.arguments;
         EXPECT_TRUE(o.err.contains(c.complaint)) << o.err.toStdString();
         EXPECT_TRUE(o.out.isEmpty());
     }
+}
+
+// Nothing listens on port 1: the run reports the controller it could not find.
+TEST_F(RunCliTest, ALinuxCncThatDoesNotAnswerIsAControllerNotFound) {
+    const CliRun o = run(demo + " --board --controller linuxcnc=127.0.0.1:1");
+    EXPECT_EQ(o.exitCode, 1) << o.err.toStdString();
+    const nlohmann::json report = nlohmann::json::parse(o.out.toStdString());
+    EXPECT_EQ(report["controller"], "linuxcnc");
+    EXPECT_EQ(report["reason"], "FAILED TO LOCATE CNC CONTROLLER");
+    EXPECT_EQ(report["parts_placed"], 0);
 }
 
 }  // namespace

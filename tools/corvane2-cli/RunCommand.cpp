@@ -1,6 +1,7 @@
 // corvane2-cli run PROJECT.Corvane --board|--panel [...]: the placement cycle on the simulated
-// machine in virtual time; one progress line per part on stderr, the accuracy report as JSON on
-// stdout. Exit 0 when the run finished, 1 when it stopped, 2 when it could not begin.
+// machine in virtual time, or on LinuxCNC's motion in real time; one progress line per part on
+// stderr, the accuracy report as JSON on stdout. Exit 0 when the run finished, 1 when it
+// stopped, 2 when it could not begin.
 #include <QCoreApplication>
 #include <QSettings>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "CliCommand.h"
 #include "HeadlessRun.h"
 #include "JsonText.h"
+#include "motion/ControllerChoice.h"
 #include "project/ProjectCommands.h"
 #include "settings/MachineSettingsStore.h"
 
@@ -17,8 +19,9 @@ namespace {
 constexpr const char* kUsage =
     "PROJECT.Corvane --board|--panel [--world FILE] [--board-offset DX,DY] "
     "[--board-rotation DEG] [--home-error DX,DY] [--pick-jitter MM,DEG] [--seed N] "
-    "[--fiducial-failure continue|stop]   run the current board or the whole panel on the "
-    "simulated machine; JSON accuracy report out";
+    "[--fiducial-failure continue|stop] [--controller simulator|linuxcnc[=HOST:PORT]]   run the "
+    "current board or the whole panel on the simulated machine (or on LinuxCNC's motion, at "
+    "127.0.0.1:5007 unless given); JSON accuracy report out";
 
 std::optional<double> number(const QString& text) {
     bool ok = false;
@@ -37,6 +40,34 @@ std::optional<std::pair<double, double>> numberPair(const QString& text) {
         return std::nullopt;
     }
     return std::pair(*first, *second);
+}
+
+// "simulator", "linuxcnc" or "linuxcnc=HOST:PORT" (an IPv6 host in brackets).
+bool readController(const QString& value, HeadlessRunOptions& options) {
+    if (value == "simulator") {
+        options.linuxCnc.reset();
+        return true;
+    }
+    if (value == "linuxcnc") {
+        options.linuxCnc = LinuxCncAddress{};
+        return true;
+    }
+    if (!value.startsWith("linuxcnc=")) {
+        return false;
+    }
+    const QString address = value.section(u'=', 1);
+    const qsizetype colon = address.lastIndexOf(':');
+    bool portRead = false;
+    const int port = address.mid(colon + 1).toInt(&portRead);
+    QString host = address.left(colon);
+    if (host.startsWith('[') && host.endsWith(']')) {
+        host = host.mid(1, host.size() - 2);
+    }
+    if (colon < 0 || !portRead || port < 1 || port > 65535 || host.isEmpty()) {
+        return false;
+    }
+    options.linuxCnc = LinuxCncAddress{host, port};
+    return true;
 }
 
 // Reads the options into `options`; the reason when they cannot be used.
@@ -87,6 +118,9 @@ QString readOptions(QStringList arguments, HeadlessRunOptions& options) {
             if (value != "continue" && value != "stop")
                 return bad;
             options.runOnAfterFiducialFailure = value == "continue";
+        } else if (option == "--controller") {
+            if (!readController(value, options))
+                return bad;
         } else {
             return "unknown option " + option;
         }
@@ -133,6 +167,11 @@ QString boardJson(const BoardOutcome& board) {
     return "    {" + members.join(", ") + "}";
 }
 
+// Which controller drove the run.
+QString controllerJson(const HeadlessRunReport& report) {
+    return "\"controller\": " + JsonText(report.controller);
+}
+
 QString partKindJson(const PartKindOutcome& kind) {
     return "    {\"kind\": " + JsonText(kind.kind) + ", \"parts\": " + QString::number(kind.parts) +
            ", \"max_error_deg\": " + JsonNumber(kind.maxErrorDeg) +
@@ -157,6 +196,7 @@ QString reportJson(const HeadlessRunReport& report) {
         return items.isEmpty() ? QString("[]") : "[\n" + items.join(",\n") + "\n  ]";
     };
     const QStringList members{
+        controllerJson(report),
         "\"parts\": " + list(jsonItems(report.parts, partJson)),
         "\"boards\": " + list(jsonItems(report.boards, boardJson)),
         "\"part_kinds\": " + list(jsonItems(report.partKinds(), partKindJson)),
@@ -181,7 +221,9 @@ int run(const QStringList& arguments) {
                      qPrintable(problem), kUsage);
         return 2;
     }
-    options.simulatorLibrary = QCoreApplication::applicationDirPath() + "/MotrixAPI";
+    options.simulatorLibrary =
+        QCoreApplication::applicationDirPath() + u'/' +
+        QLatin1String(options.linuxCnc ? kLinuxCncLibrary : kControllerLibrary);
     options.userSettingsFile = OpenMachineSettingsStore()->fileName();
     options.userSystemFolder = UserSystemSettingsFolder();
     options.progress = [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); };

@@ -17,6 +17,7 @@
 #include "context/ProgramContext.h"
 #include "context/SettingsPersistence.h"
 #include "handling/Pick.h"
+#include "motion/ControllerChoice.h"
 #include "motion/Homing.h"
 #include "project/BoardOrigin.h"
 #include "project/BoardTransform.h"
@@ -70,7 +71,10 @@ void copyFiles(const QString& from, const QString& to) {
 }
 
 QString simulatorConfiguration(const HeadlessRunOptions& options) {
-    QStringList lines{"mode=instant"};
+    QStringList lines;
+    if (!options.linuxCnc) {
+        lines << "mode=instant";  // LinuxCNC moves in real time
+    }
     if (!options.worldFile.isEmpty()) {
         lines << "world=" + QFileInfo(options.worldFile).absoluteFilePath();
     }
@@ -365,6 +369,13 @@ bool startMachine(ProgramContext& context, QString& reason) {
     return true;
 }
 
+// The run's machine settings choose LinuxCNC at the address given.
+void chooseLinuxCnc(MachineSettings& settings, const LinuxCncAddress& address) {
+    settings.controller = kControllerLinuxCnc;
+    settings.linuxCncHost = address.host;
+    settings.linuxCncPort = address.port;
+}
+
 // A run without cameras: homing takes the taught home, no feeder measures its part and no
 // fiducial is looked at.
 void leaveOutVision(ProgramContext& context) {
@@ -467,7 +478,10 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
         *error = "the simulated world cannot be set up as asked";
         return std::nullopt;
     }
-    VirtualClock clock;
+    // LinuxCNC takes the time its motions take; the simulator's instant mode takes none.
+    RealClock realClock;
+    VirtualClock virtualClock;
+    Clock& clock = options.linuxCnc ? static_cast<Clock&>(realClock) : virtualClock;
     PolicyOperatorPort port(options.runOnAfterFiducialFailure);
     ProgramContext context(clock, port);
     context.cnc.attach(simulator->api());
@@ -476,6 +490,9 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
     Workspace workspace;
     if (!workspace.prepare(options, context, error)) {
         return std::nullopt;
+    }
+    if (options.linuxCnc) {
+        chooseLinuxCnc(context.settings, *options.linuxCnc);
     }
     ProjectState& project = context.project;
     if (options.withoutVision) {
@@ -489,6 +506,7 @@ std::optional<HeadlessRunReport> RunHeadless(const HeadlessRunOptions& options, 
     port.onPartListUpdate = [&tracker] { tracker.partListRefreshed(); };
 
     HeadlessRunReport report;
+    report.controller = options.linuxCnc ? "linuxcnc" : "simulator";
     const int firstBoard = options.kind == RunKind::Panel ? 1 : project.CurrentPanelBoard;
     const int lastBoard = options.kind == RunKind::Panel ? BoardCount(project) : firstBoard;
     if (startMachine(context, report.reason)) {

@@ -8,13 +8,23 @@
 
 #include "handling/PlacementCycle.h"
 
-// A board or panel run of a project on the simulated machine, without windows, in virtual time,
-// scored against where the simulated world says each part landed.
+// A board or panel run of a project on the simulated machine, without windows, in virtual time
+// (or on LinuxCNC's motion, in real time), scored against where the simulated world says each
+// part landed.
+
+// Where LinuxCNC's remote shell listens.
+struct LinuxCncAddress {
+    QString host = QStringLiteral("127.0.0.1");
+    int port = 5007;
+};
 
 struct HeadlessRunOptions {
     QString projectFile;  // PROJECT.Corvane
     RunKind kind = RunKind::Board;
-    QString simulatorLibrary;  // the controller library to bind: the simulator
+    // The controller library to bind: the simulator, or with `linuxCnc` the LinuxCNC library,
+    // whose world follows LinuxCNC's motion in real time.
+    QString simulatorLibrary;
+    std::optional<LinuxCncAddress> linuxCnc;
     // The world and its injected errors; a value left out keeps the world's own.
     QString worldFile;                                     // empty: the built-in world
     std::optional<std::pair<double, double>> boardOffset;  // mm
@@ -72,6 +82,8 @@ struct PartKindOutcome {
 };
 
 struct HeadlessRunReport {
+    // "simulator" or "linuxcnc". On LinuxCNC the machine time is the cycle's real time.
+    QString controller;
     QList<PartOutcome> parts;    // every part of the run's boards, in run order
     QList<BoardOutcome> boards;  // the run's boards, in order
     bool finished = false;       // every enabled part was placed

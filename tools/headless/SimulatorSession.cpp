@@ -44,18 +44,24 @@ std::unique_ptr<SimulatorSession> SimulatorSession::Open(const QString& libraryP
     }
     std::unique_ptr<SimulatorSession> session(new SimulatorSession);
     Functions& f = session->functions_;
-    const bool simulator = resolve(*api, "MotrixSimConfigure", f.configure) &&
-                           resolve(*api, "MotrixSimCommandLog", f.commandLog) &&
-                           resolve(*api, "MotrixSimClearLog", f.clearLog) &&
-                           resolve(*api, "MotrixSimCounters", f.counters) &&
-                           resolve(*api, "MotrixSimDropRecord", f.dropRecord) &&
-                           resolve(*api, "MotrixSimPadTargets", f.padTargets) &&
-                           resolve(*api, "MotrixSimWorldState", f.worldState) &&
-                           resolve(*api, "MotrixSimWorldJson", f.worldJson) &&
-                           resolve(*api, "MotrixSimRefillTray", f.refillTray);
-    if (!simulator) {
+    const bool world = resolve(*api, "MotrixSimConfigure", f.configure) &&
+                       resolve(*api, "MotrixSimDropRecord", f.dropRecord) &&
+                       resolve(*api, "MotrixSimPadTargets", f.padTargets) &&
+                       resolve(*api, "MotrixSimWorldState", f.worldState) &&
+                       resolve(*api, "MotrixSimWorldJson", f.worldJson) &&
+                       resolve(*api, "MotrixSimRefillTray", f.refillTray);
+    if (!world) {
         *error = libraryPath + " is not the simulated controller: it has no simulated world";
         return nullptr;
+    }
+    // Only the simulator logs its motions; on LinuxCNC they take real time instead.
+    const bool motionLog = resolve(*api, "MotrixSimCommandLog", f.commandLog) &&
+                           resolve(*api, "MotrixSimClearLog", f.clearLog) &&
+                           resolve(*api, "MotrixSimCounters", f.counters);
+    if (!motionLog) {
+        f.commandLog = nullptr;
+        f.clearLog = nullptr;
+        f.counters = nullptr;
     }
     session->api_ = std::move(api);
     return session;
@@ -76,11 +82,17 @@ SimulatorSession::Steps SimulatorSession::counters() const {
 }
 
 void SimulatorSession::startMotionClock() const {
+    if (!functions_.commandLog) {
+        return;
+    }
     functions_.clearLog();
     motionStart_ = counters();
 }
 
 double SimulatorSession::takeMotionSeconds() const {
+    if (!functions_.commandLog) {
+        return 0;
+    }
     const QByteArray log = report(functions_.commandLog);
     functions_.clearLog();
     const double seconds = MotionSecondsOf(log, motionStart_);

@@ -10,7 +10,8 @@
 
 // The simulated machine a headless run drives: the controller library bound by its path as the
 // program binds it, and the simulator's own calls that set up its world and tell what happened
-// there. The machine is the process's one simulator, shared with anyone else who binds it.
+// there. The machine is the process's one simulator, shared with anyone else who binds it. The
+// LinuxCNC library has the same world calls; its motions are LinuxCNC's, not logged.
 class SimulatorSession {
 public:
     using Steps = std::array<std::int32_t, 4>;
@@ -36,7 +37,7 @@ public:
 
     // Seconds the machine spent moving since the last call (or since `startMotionClock`):
     // each logged motion takes its longest axis travel over its speed, as the simulator
-    // times it.
+    // times it. 0 without a motion log (LinuxCNC: its motions took their real time).
     void startMotionClock() const;
     double takeMotionSeconds() const;
 
