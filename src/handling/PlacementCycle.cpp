@@ -10,6 +10,7 @@
 #include "project/BoardOrigin.h"
 #include "project/FeederList.h"
 #include "project/Fiducials.h"
+#include "project/PartOperations.h"
 
 const char* const kFiducialFailureQuestion = "FIDUCIAL FAILURE. DO YOU WANT TO CONTINUE ANYWAY?";
 
@@ -219,8 +220,7 @@ void placeByHand(ProgramContext& context, int part) {
     }
     if (partValid(context.project, part)) {
         const PartRec& placed = context.project.Parts[part - 1];
-        MoveBoardRelativeWithNozzleProtection(context, placed.X, placed.Y, 0, 0,
-                                              context.settings.maxStepsPerSecond);
+        MoveCameraOverCorrectedPoint(context, placed.X, placed.Y);
     }
     advanceFrom(context, part);
 }

@@ -97,6 +97,12 @@ bool SetPartPosition(ProgramContext& context) {
     });
 }
 
+bool MoveCameraOverCorrectedPoint(ProgramContext& context, double x, double y) {
+    const QPointF target = CorrectedBoardPosition(context.project, x, y);
+    return MoveBoardRelativeWithNozzleProtection(context, target.x(), target.y(), 0, 0,
+                                                 context.settings.maxStepsPerSecond);
+}
+
 bool GoToPart(ProgramContext& context) {
     return RunSequence(context, [&context] {
         context.SelectedCamera = 0;
@@ -106,9 +112,7 @@ bool GoToPart(ProgramContext& context) {
             return false;
         }
         RecomputeBoardOrigin(context.project);
-        const QPointF target = CorrectedBoardPosition(context.project, part->X, part->Y);
-        const bool moved = MoveBoardRelativeWithNozzleProtection(
-            context, target.x(), target.y(), 0, 0, context.settings.maxStepsPerSecond);
+        const bool moved = MoveCameraOverCorrectedPoint(context, part->X, part->Y);
         RefreshStatusAndButtons(context);
         return moved;
     });

@@ -27,6 +27,10 @@ void SortPartList(ProgramContext& context);
 // "Set Position": after a spoken confirmation the current part lies under the head.
 bool SetPartPosition(ProgramContext& context);
 
+// The down-looking camera over the point (x, y) of the current board (board-relative mm) where
+// the fiducial correction says it lies, its turn included.
+bool MoveCameraOverCorrectedPoint(ProgramContext& context, double x, double y);
+
 // "Go To Part": the down-looking camera over the current part where the fiducial correction
 // says it lies.
 bool GoToPart(ProgramContext& context);

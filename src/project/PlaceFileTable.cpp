@@ -381,8 +381,7 @@ std::optional<TableHeader> FindAnyHeader(const QStringList& lines) {
             continue;  // words lined up with blanks are prose as often as a table
         }
         const QList<QStringList> rows = firstRowsBelow(lines, header);
-        if (!rows.isEmpty() &&
-            withoutTrailingEmpty(rows.first()).size() == header.names.size() &&
+        if (!rows.isEmpty() && withoutTrailingEmpty(rows.first()).size() == header.names.size() &&
             countNumbers(rows.first(), header.delimiter) >= 2) {
             header.matched = MatchColumnNames(header.names);
             return header;

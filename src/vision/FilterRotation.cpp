@@ -306,15 +306,13 @@ void renderRotation(const TBitmap32& in, const RotationPlan& plan, int left, int
     greyInput = greyInput && plan.interpolation == 2;
     std::vector<float> columnX(out.Width), columnY(out.Width);
     for (int i = 0; i < out.Width; ++i) {
-        const float u =
-            static_cast<float>(left + i) - plan.centerX - plan.shiftX;
+        const float u = static_cast<float>(left + i) - plan.centerX - plan.shiftX;
         columnX[i] = u * plan.cosine;
         columnY[i] = u * plan.sine;
     }
     static const bool avx2 = __builtin_cpu_supports("avx2");
     for (int row = 0; row < out.Height; ++row) {
-        const float v =
-            static_cast<float>(top + row) - plan.centerY - plan.shiftY;
+        const float v = static_cast<float>(top + row) - plan.centerY - plan.shiftY;
         const RowSpan span{columnX.data(), columnY.data(),    v * plan.sine, v * plan.cosine, 0,
                            out.Width,      &out.pixel(0, row)};
         if (greyInput && avx2) {

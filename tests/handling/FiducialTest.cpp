@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "PlacingFixture.h"
+#include "handling/PlacementCycle.h"
 #include "project/BoardTransform.h"
 #include "project/FiducialSettings.h"
 #include "project/Fiducials.h"
@@ -248,6 +249,23 @@ TEST_F(FiducialTest, HeldPartRidesToTheMarksOnTheNozzleAtItsPlaceSpeed) {
     sim.clearLog();
     ASSERT_TRUE(TestFiducials(context));
     EXPECT_EQ(moves().front().args[4], context.settings.maxStepsPerSecond);
+}
+
+// Place Part ends with the down camera over the part just placed, where the turned and shifted
+// board has it, not where the part list alone puts it.
+TEST_F(FiducialTest, PlacePartShowsThePartWhereTheTurnedBoardHasIt) {
+    ProjectState& project = context.project;
+    project.DualFiducial = true;
+    mark1 = {6, 2};
+    mark2 = {10, -2};
+    PressPlacePart(context);  // R1, at (10, 20) on the board
+    ASSERT_GT(std::abs(project.FiducialRotation), 0.05);
+    const QPointF shown = CorrectedBoardPosition(project, 10, 20);
+    const QPointF shiftedOnly(10 + project.FiducialOffsetX, 20 + project.FiducialOffsetY);
+    ASSERT_NE(boardSteps(shown.x(), shown.y(), 0, 0),
+              boardSteps(shiftedOnly.x(), shiftedOnly.y(), 0, 0));
+    EXPECT_EQ(moveTargets().back(), boardSteps(shown.x(), shown.y(), 0, 0));
+    EXPECT_EQ(project.CurrentPart, 2);
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST_F(StreamingCameraTest, AStallAnErrorOrGoingInactiveLoseTheCameraAndStartBri
         ASSERT_TRUE(down().GetActive()) << c.what;
         c.strike(*device->input);
         expectLost(c.reason);
-        EXPECT_FALSE(device->input);       // the device was let go
+        EXPECT_FALSE(device->input);         // the device was let go
         EXPECT_TRUE(down().DeviceListed());  // never unplugged: Start works at once
         down().SetActive(true);
         EXPECT_TRUE(down().GetActive()) << c.what;
