@@ -158,6 +158,19 @@ wait_part_over_up_camera() {
     exit 1
 }
 
+# A board run: RUN with its first part over the up camera, PLACED with the down camera over U1 of
+# the populated board.
+board_run_shots() { # RUN PLACED
+    import -window root -crop "$STOP_AREA" +repage "$WORK/stop-idle.png"
+    click 593 738 0 # "Start Board"
+    wait_part_over_up_camera "$1"
+    wait_run_end
+    click 828 892 # Panel "Reset": back to board 1
+    click 905 922 # "Down"
+    click 704 536 4 # "Go To Part": U1
+    shot_screen "$2"
+}
+
 guide_screenshots() {
     mkdir -p "$OUT/guide"
     # ---- the first start, the cameras, the home marks, the nozzle offset ------------------------
@@ -278,14 +291,7 @@ guide_screenshots() {
     shot_window "Machine Check" "$OUT/guide/09-machine-check.png"
     click 1547 427
 
-    import -window root -crop "$STOP_AREA" +repage "$WORK/stop-idle.png"
-    click 593 738 0 # "Start Board"
-    wait_part_over_up_camera "$OUT/guide/10-board-run.png"
-    wait_run_end
-    click 828 892 # Panel "Reset": back to board 1
-    click 905 922 # "Down"
-    click 704 536 4 # "Go To Part": U1
-    shot_screen "$OUT/guide/10-board-placed.png"
+    board_run_shots "$OUT/guide/10-board-run.png" "$OUT/guide/10-board-placed.png"
     cp "$OUT/guide/10-board-placed.png" "$OUT/turned-board-placed.png"
     cp "$OUT/guide/10-board-placed.png" "$OUT/board-populated.png"
     stop_program
@@ -341,14 +347,7 @@ linuxcnc_screenshots() {
     start_program # LinuxCNC homes its joints, then the program's visual homing
     key_in "Confirm Nozzle Selection" Return
     expect_linuxcnc_machine_on
-    import -window root -crop "$STOP_AREA" +repage "$WORK/stop-idle.png"
-    click 593 738 0 # "Start Board"
-    wait_part_over_up_camera "$OUT/linuxcnc-board-run-up-camera.png"
-    wait_run_end
-    click 828 892 # Panel "Reset": back to board 1
-    click 905 922 # "Down"
-    click 704 536 4 # "Go To Part": U1
-    shot_screen "$OUT/linuxcnc-board-placed.png"
+    board_run_shots "$OUT/linuxcnc-board-run-up-camera.png" "$OUT/linuxcnc-board-placed.png"
 
     # The stop input pressed while a part is held over the up camera.
     click 593 738 0 # "Start Board"
