@@ -84,7 +84,10 @@ std::uint8_t MotrixCNC::ExecuteControllerCommand(const ControllerCommand& comman
         MotionComplete = true;
     }
     if (status == StatusControllerStopped) {
-        EmergencyStop = true;  // the controller's own stop is the program's stop
+        // The controller's own stop is the program's stop: it ends the running sequences too,
+        // so that their failure paths send nothing and leave the read-out where the head stopped.
+        EmergencyStop = true;
+        sequences_.endAll();
     }
     return ResultRefused;
 }

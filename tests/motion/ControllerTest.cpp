@@ -313,6 +313,22 @@ TEST_F(ControllerTest, TheControllersStopEndsAMoveAsTheProgramsStop) {
     EXPECT_EQ(moves().size(), 1u);  // refused once, not sent again
 }
 
+// The controller's own stop during a sequence ends that sequence, as the program's stop does:
+// its failure path (a move home, say) sends nothing and the read-out keeps the stopped move.
+TEST_F(ControllerTest, TheControllersStopEndsTheRunningSequence) {
+    ASSERT_TRUE(context.sequences.enter(port.messageDepth()));
+    ControllerCommand stop;
+    stop.Code = 9;
+    ASSERT_EQ(cnc.ExecuteControllerCommand(stop), ResultAccepted);
+    EXPECT_FALSE(cnc.MoveMachine(10, 0, 0, 0, 65000));
+    EXPECT_TRUE(context.sequences.currentEnded());
+    sim.clearLog();
+    EXPECT_FALSE(cnc.MoveMachine(0, 0, 0, 0, 65000));
+    EXPECT_TRUE(moves().empty());
+    EXPECT_EQ(cnc.CommandedX, 10);
+    context.sequences.leave();
+}
+
 TEST_F(ControllerTest, WaitUnderAStopEndsTheMoveAndFails) {
     cnc.EmergencyStop = true;
     EXPECT_FALSE(cnc.WaitForMotionComplete());
